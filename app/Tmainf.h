@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "CommandGuard.h"
+#include "ContractQuery.h"
+#include "ScratchFolder.h"
+
+class ContractInfoPage;
+class ContractTree;
+class Desktop;
+class DocumentPage;
+class LedgerPage;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class ScanPage;
+class WelcomePanel;
+
+// The main window: hosts the command table, the contract tree and the six pages, and
+// holds the one query object. Handlers keep the names by which the rest of the program
+// knows them and hand the work on to the tree and the pages.
+class Tmainf : public QMainWindow {
+    Q_OBJECT
+public:
+    // programFolder holds the template temp.mdb and the scratch folder.
+    Tmainf(Desktop& desktop, const QString& programFolder, QWidget* parent = nullptr);
+    ~Tmainf() override;
+
+    ContractQuery& query() { return myquery; }
+    ContractTree& tree() { return *tree_; }
+    const CommandGuard& guard() const { return guard_; }
+    const ScratchFolder& scratchFolder() const { return scratch_; }
+
+    // Contract file lifecycle.
+    void TBItem17Click();  // 打开合同文件
+    void TBItem25Click();  // 新建合同文件
+    void OpenContractFile(const QString& path);
+    bool ConnectContractFile(const QString& path);
+    void EnableFileCommands();
+
+    // Tree commands.
+    void TBItem31Click();  // add a contract
+    void TBItem26Click();  // add a sub-contract
+    void TBItem30Click();  // delete a contract
+    void TBItem27Click();  // make independent
+    void TBItem51Click();  // expand all
+    void TBItem50Click();  // collapse all
+    void TreeView1Change();
+    void EnableContractPages();
+
+    // Contract record.
+    void TBItem24Click();  // save the contract page
+    void TBItem21Click();  // option dialog
+    void FillCategoryLists(const QString& scope);
+    void ClearContractPage();
+
+    // Page loaders.
+    void LoadDocumentList();
+    void LoadPaymentList();
+    void LoadClaimList();
+    void LoadContractScanList();
+    void LoadOtherScanList();
+
+    // The rest of the command table.
+    void TBItem14Click();  // supplier directory
+    void TBItem15Click();  // about box
+    void TBItem18Click();  // close the window
+    void TBItem19Click();  // print (unfinished)
+    void TBItem20Click();  // statistics (unfinished)
+    void TBItem22Click();  // templates (unfinished)
+    void TBItem23Click();  // query (unfinished)
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildMainToolbar();
+    QWidget* buildTreePanel();
+    QWidget* buildPagePanel();
+    void FormShow();
+    void showUnfinished();
+    std::optional<qint64> currentContractId() const;
+
+    Desktop& desktop_;
+    QString programFolder_;
+    ContractQuery myquery;
+    CommandGuard guard_;
+    ScratchFolder scratch_;
+
+    ContractTree* tree_ = nullptr;
+    QMenu* treePopup_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    WelcomePanel* welcome_ = nullptr;
+    QLabel* hintPanel_ = nullptr;
+    ContractInfoPage* infoPage_ = nullptr;
+    DocumentPage* documentPage_ = nullptr;
+    LedgerPage* paymentPage_ = nullptr;
+    LedgerPage* claimPage_ = nullptr;
+    ScanPage* contractScanPage_ = nullptr;
+    ScanPage* otherScanPage_ = nullptr;
+    bool shown_ = false;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The record behind one node of the contract tree.
+struct crconname {
+    qint32 contractId = 0;
+    QString contractCode;
+    QString contractName;
+    QString recodeMark;  // "true"/"false" while a branch is being re-coded, empty otherwise
+};

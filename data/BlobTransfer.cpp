@@ -1,0 +1,122 @@
+#include "BlobTransfer.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "AppError.h"
+#include "ContractQuery.h"
+#include "EngineError.h"
+#include "Transaction.h"
+
+namespace {
+
+constexpr qint64 kChunk = 1 << 20;
+
+// Opens one binary value for streaming and closes it on every path.
+class BlobHandle {
+public:
+    BlobHandle(sqlite3* db, const QString& table, const QString& column, qint64 rowid, bool write)
+        : db_(db) {
+        const int rc = sqlite3_blob_open(db, "main", table.toUtf8().constData(),
+                                         column.toUtf8().constData(), rowid, write ? 1 : 0, &blob_);
+        if (rc != SQLITE_OK) {
+            const AppError error = engineError(db, rc);
+            sqlite3_blob_close(blob_);
+            blob_ = nullptr;
+            throw error;
+        }
+    }
+    ~BlobHandle() { sqlite3_blob_close(blob_); }
+    BlobHandle(const BlobHandle&) = delete;
+    BlobHandle& operator=(const BlobHandle&) = delete;
+
+    int size() const { return sqlite3_blob_bytes(blob_); }
+    void write(const char* data, int length, int offset) {
+        const int rc = sqlite3_blob_write(blob_, data, length, offset);
+        if (rc != SQLITE_OK) throw engineError(db_, rc);
+    }
+    void read(char* data, int length, int offset) {
+        const int rc = sqlite3_blob_read(blob_, data, length, offset);
+        if (rc != SQLITE_OK) throw engineError(db_, rc);
+    }
+
+private:
+    sqlite3* db_;
+    sqlite3_blob* blob_ = nullptr;
+};
+
+QString whereKey(const QString& idColumn, qint64 id) {
+    return QStringLiteral(" where ") + idColumn + QLatin1Char('=') + QString::number(id);
+}
+
+AppError missingRow(const QString& table, qint64 id) {
+    return AppError(QStringLiteral("要读写的记录不存在"), table + QLatin1Char(' ') + QString::number(id));
+}
+
+}  // namespace
+
+void StoreFileInBlob(ContractQuery& query, const QString& table, const QString& idColumn,
+                     qint64 id, const QString& blobColumn, const QString& filePath,
+                     const ColumnValues& otherColumns) {
+    QFile file(filePath);
+    qint64 size = 0;
+    if (!filePath.isEmpty()) {
+        if (!file.open(QIODevice::ReadOnly))
+            throw AppError(QStringLiteral("无法读取文件"), filePath);
+        size = file.size();
+        sqlite3* db = query.database();
+        if (size > sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1))
+            throw AppError(QStringLiteral("文件太大，无法存入合同文件"), filePath);
+    }
+
+    QStringList assignments;
+    for (const auto& [column, literal] : otherColumns) assignments << column + QLatin1Char('=') + literal;
+    if (!filePath.isEmpty())
+        assignments << blobColumn + QStringLiteral("=zeroblob(") + QString::number(size) + QLatin1Char(')');
+    if (assignments.isEmpty()) return;
+
+    Transaction transaction(query);
+    query.RunCommand(QStringLiteral("update ") + table + QStringLiteral(" set ") +
+                     assignments.join(QLatin1Char(',')) + whereKey(idColumn, id));
+    if (query.changes() != 1) throw missingRow(table, id);
+
+    if (!filePath.isEmpty()) {
+        BlobHandle blob(query.database(), table, blobColumn, id, true);
+        QByteArray buffer(int(qMin(size, kChunk)), Qt::Uninitialized);
+        for (qint64 offset = 0; offset < size;) {
+            const qint64 got = file.read(buffer.data(), qMin(kChunk, size - offset));
+            if (got <= 0) throw AppError(QStringLiteral("读取文件时出错"), filePath);
+            blob.write(buffer.constData(), int(got), int(offset));
+            offset += got;
+        }
+    }
+    transaction.commit();
+}
+
+void ExtractBlobToFile(ContractQuery& query, const QString& table, const QString& idColumn,
+                       qint64 id, const QString& blobColumn, const QString& targetPath) {
+    query.RunQuery(QStringLiteral("select ") + blobColumn + QStringLiteral(" is null as empty from ") +
+                   table + whereKey(idColumn, id));
+    if (query.eof()) throw missingRow(table, id);
+    const bool empty = query.integer("empty") != 0;
+    query.close();
+
+    QSaveFile target(targetPath);
+    if (!target.open(QIODevice::WriteOnly))
+        throw AppError(QStringLiteral("无法写入文件"), targetPath);
+    if (!empty) {
+        BlobHandle blob(query.database(), table, blobColumn, id, false);
+        const int size = blob.size();
+        QByteArray buffer(int(qMin<qint64>(size, kChunk)), Qt::Uninitialized);
+        for (int offset = 0; offset < size;) {
+            const int length = int(qMin<qint64>(kChunk, size - offset));
+            blob.read(buffer.data(), length, offset);
+            if (target.write(buffer.constData(), length) != length)
+                throw AppError(QStringLiteral("写入文件时出错"), targetPath);
+            offset += length;
+        }
+    }
+    if (!target.commit()) throw AppError(QStringLiteral("写入文件时出错"), targetPath);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+class ContractQuery;
+
+// Moves whole files into and out of a binary column of one row, streaming in chunks so
+// that a file of hundreds of megabytes is never held in memory. The row is found by its
+// key, which must be the table's INTEGER PRIMARY KEY.
+
+// Other columns of the same row to set in the same step: column name and SQL literal.
+using ColumnValues = QList<QPair<QString, QString>>;
+
+// Stores the file's bytes in the row. An empty path leaves the binary column as it is
+// (the other columns are still set). Runs as one transaction: on any failure the row
+// is left as it was.
+void StoreFileInBlob(ContractQuery& query, const QString& table, const QString& idColumn,
+                     qint64 id, const QString& blobColumn, const QString& filePath,
+                     const ColumnValues& otherColumns = {});
+
+// Writes the bytes of the row's binary column to the target path, creating or replacing
+// it; a column without bytes gives an empty file.
+void ExtractBlobToFile(ContractQuery& query, const QString& table, const QString& idColumn,
+                       qint64 id, const QString& blobColumn, const QString& targetPath);

@@ -1,0 +1,111 @@
+#include "ContractQuery.h"
+
+#include <sqlite3.h>
+
+#include "AppError.h"
+#include "ChineseCollation.h"
+#include "ContractFileProbe.h"
+#include "ContractSchema.h"
+#include "EngineError.h"
+#include "SqlLiteral.h"
+
+ContractQuery::ContractQuery() = default;
+
+ContractQuery::~ContractQuery() { closeDatabase(); }
+
+void ContractQuery::setContractFile(const QString& path) {
+    if (path.trimmed().isEmpty())
+        throw AppError(QStringLiteral("合同文件路径为空"));
+    closeDatabase();
+    path_ = path;
+}
+
+void ContractQuery::closeDatabase() {
+    close();
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+}
+
+sqlite3* ContractQuery::database() {
+    if (!db_) openDatabase();
+    return db_;
+}
+
+void ContractQuery::openDatabase() {
+    if (path_.isEmpty()) throw AppError(QStringLiteral("尚未打开合同文件"));
+    const ContractFileKind kind = probeContractFile(path_);
+    if (kind != ContractFileKind::Database)
+        throw AppError(contractFileProblem(kind, path_));
+
+    sqlite3* db = nullptr;
+    // Read-write, never create: a path that does not exist must not become an empty file.
+    const int rc = sqlite3_open_v2(path_.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const AppError error = engineError(db, rc);
+        sqlite3_close_v2(db);
+        throw error;
+    }
+    try {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, 3000);
+        registerChineseCollation(db);
+        verifyContractSchema(db, path_);
+        upgradeContractSchema(db);
+    } catch (...) {
+        sqlite3_close_v2(db);
+        throw;
+    }
+    db_ = db;
+}
+
+void ContractQuery::RunQuery(const QString& sql) {
+    close();
+    sqlite3* db = database();
+    if (observer_) observer_(sql);
+    auto statement = std::make_unique<Statement>(db, sql);
+    atEnd_ = !statement->step();
+    result_ = std::move(statement);
+}
+
+void ContractQuery::RunCommand(const QString& sql) {
+    close();
+    sqlite3* db = database();
+    if (observer_) observer_(sql);
+    Statement statement(db, sql);
+    while (statement.step()) {
+    }
+    changes_ = sqlite3_changes(db);
+}
+
+void ContractQuery::close() {
+    result_.reset();
+    atEnd_ = true;
+}
+
+void ContractQuery::next() {
+    if (eof()) return;
+    atEnd_ = !result_->step();
+}
+
+const Statement& ContractQuery::current() const {
+    if (eof()) throw AppError(QStringLiteral("没有当前记录"));
+    return *result_;
+}
+
+int ContractQuery::columnIndex(const char* column) const { return current().columnIndex(column); }
+
+bool ContractQuery::isNull(const char* column) const {
+    return current().isNull(columnIndex(column));
+}
+
+qint64 ContractQuery::integerAt(int column) const { return current().int64(column); }
+
+QString ContractQuery::textAt(int column) const { return current().text(column); }
+
+double ContractQuery::amountAt(int column) const { return current().real(column); }
+
+QDate ContractQuery::dateAt(int column) const {
+    return sql::parseStoredDate(current().text(column));
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "Statement.h"
+
+struct sqlite3;
+
+// The one query object of the program (`myquery`): every statement of every page runs
+// through RunQuery or RunCommand. It holds at most one open result set, which is valid
+// only until the next statement. Engine errors leave as AppError.
+//
+// The contract file is opened lazily, when the first statement after setContractFile runs,
+// and only if it is one of ours: a missing file, a file of another format or a database
+// without our tables is refused with a message naming the problem, and is not changed.
+class ContractQuery {
+public:
+    ContractQuery();
+    ~ContractQuery();
+    ContractQuery(const ContractQuery&) = delete;
+    ContractQuery& operator=(const ContractQuery&) = delete;
+
+    // Points the object at a contract file; throws AppError for an empty path.
+    void setContractFile(const QString& path);
+    const QString& contractFile() const { return path_; }
+
+    void RunQuery(const QString& sql);
+    void RunCommand(const QString& sql);
+    // Discards the open result set, if any.
+    void close();
+
+    bool eof() const { return !result_ || atEnd_; }
+    void next();
+
+    // Columns of the current row by name, read by kind. A column without value reads
+    // as 0 or as the empty text; a date without value reads as 1899-12-30.
+    qint64 integer(const char* column) const { return integerAt(columnIndex(column)); }
+    QString text(const char* column) const { return textAt(columnIndex(column)); }
+    double amount(const char* column) const { return amountAt(columnIndex(column)); }
+    QDate date(const char* column) const { return dateAt(columnIndex(column)); }
+    bool isNull(const char* column) const;
+
+    // For loops over many rows: look the column up once, then read by index.
+    int columnIndex(const char* column) const;
+    qint64 integerAt(int column) const;
+    QString textAt(int column) const;
+    double amountAt(int column) const;
+    QDate dateAt(int column) const;
+
+    // Rows changed by the last RunCommand.
+    int changes() const { return changes_; }
+
+    // The open connection, opening the file first when needed. For the data layer's
+    // own work (transactions, blob streams); pages use RunQuery and RunCommand.
+    sqlite3* database();
+
+    // Every statement text, just before it runs; for tests and diagnostics.
+    void setStatementObserver(std::function<void(const QString&)> observer) {
+        observer_ = std::move(observer);
+    }
+
+private:
+    const Statement& current() const;
+    void openDatabase();
+    void closeDatabase();
+
+    QString path_;
+    sqlite3* db_ = nullptr;
+    std::unique_ptr<Statement> result_;
+    bool atEnd_ = true;
+    int changes_ = 0;
+    std::function<void(const QString&)> observer_;
+};

@@ -1,0 +1,43 @@
+// Build step: turns the schema file into the template contract file temp.mdb.
+// Usage: make_template <schema.sql> <temp.mdb>
+#include <sqlite3.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+#include "ChineseCollation.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_template <schema.sql> <temp.mdb>\n");
+        return 2;
+    }
+    QFile schema(QString::fromLocal8Bit(argv[1]));
+    if (!schema.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", argv[1]);
+        return 1;
+    }
+    const QByteArray sql = schema.readAll();
+    const QString target = QString::fromLocal8Bit(argv[2]);
+    QFile::remove(target);
+
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(argv[2], &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "cannot create %s: %s\n", argv[2], sqlite3_errmsg(db));
+        return 1;
+    }
+    registerChineseCollation(db);
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK ||
+        sqlite3_exec(db, "vacuum", nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "schema failed: %s\n", error);
+        sqlite3_free(error);
+        sqlite3_close(db);
+        QFile::remove(target);
+        return 1;
+    }
+    sqlite3_close(db);
+    return 0;
+}
