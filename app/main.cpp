@@ -1,9 +1,7 @@
 #include <QApplication>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
+#include "ChineseTranslations.h"
 #include "CommandGuard.h"
 #include "QtDesktop.h"
 #include "Tmainf.h"
@@ -35,11 +33,7 @@ int main(int argc, char** argv) {
     QtDesktop desktop;
     GuardedApplication app(argc, argv, desktop);
 
-    // Qt's own dialogs and standard buttons speak Chinese.
-    QTranslator qtTranslations;
-    if (qtTranslations.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtTranslations);
+    installChineseTranslations();
 
     QFont font(QStringList{QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(12);

@@ -10,7 +10,11 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <QMessageBox>
+#include <QPushButton>
+
 #include "AppError.h"
+#include "ChineseTranslations.h"
 #include "CommandGuard.h"
 #include "ContractFileFixture.h"
 #include "ScriptedDesktop.h"
@@ -43,6 +47,13 @@ private Q_SLOTS:
         window.reset();
         desktop.reset();
         files.reset();
+    }
+
+    void qtsOwnButtonsSpeakChinese() {
+        QVERIFY(installChineseTranslations());
+        QMessageBox box(QMessageBox::Question, "确认", "?", QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
+        QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("否(&N)"));
     }
 
     void captionAndPages() {
