@@ -3,17 +3,28 @@
 #include <QWidget>
 #include <optional>
 
-class ContractQuery;
 class CommandGuard;
+class ContractQuery;
+class QTableWidget;
+class QTextEdit;
 
-// The page "合同文本" (`TabSheet2`): the contract's documents over their preview.
+// The page "合同文本" (`TabSheet2`): the contract's documents over a read-only preview of
+// the selected one.
 class DocumentPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     DocumentPage(ContractQuery& query, const CommandGuard& guard, QWidget* parent = nullptr);
 
-    // Reloads the list for the contract, or only lays out the empty grid without one.
+    // Lays out the list and fills it with the contract's documents; without a contract
+    // only the titles and one empty row.
     void LoadDocumentList(std::optional<qint64> contractId);
-    // This page's part of ClearContractPage.
+    // This page's part of the contract page reset: the preview is emptied.
     void clearEditors();
+
+  private:
+    ContractQuery& query_;
+    const CommandGuard& guard_;
+
+    QTableWidget* grid_ = nullptr;
+    QTextEdit* preview_ = nullptr;
 };
