@@ -63,7 +63,9 @@ Tmainf::Tmainf(Desktop& desktop, const QString& programFolder, QWidget* parent)
     splitter->addWidget(buildTreePanel());
     splitter->addWidget(buildPagePanel());
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({185, 800});
+    // The tree panel is 185 pixels wide, or as wide as its toolbar needs to show every item.
+    const int treeWidth = std::max(185, splitter->widget(0)->sizeHint().width());
+    splitter->setSizes({treeWidth, 800});
     workingLayout->addWidget(splitter);
     setCentralWidget(working);
 
