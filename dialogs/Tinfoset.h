@@ -1,21 +1,35 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 #include <functional>
 
 class CommandGuard;
 class ContractQuery;
+class QPlainTextEdit;
+class QPushButton;
 
 // The option dialog "选项设置": the four category lists as four boxes, one entry a line.
+// "确定" rewrites table infoset from the boxes as a whole, or not at all.
 class Tinfoset : public QDialog {
     Q_OBJECT
-public:
+  public:
     // fillCategoryLists refreshes the drop-downs of the contract page ("setinfo").
     Tinfoset(ContractQuery& query, const CommandGuard& guard,
              std::function<void(const QString&)> fillCategoryLists, QWidget* parent = nullptr);
 
-private:
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void FormShow();
+    void FlatButton1Click();
+    void FlatButton2Click();
+
     ContractQuery& query_;
     const CommandGuard& guard_;
     std::function<void(const QString&)> fillCategoryLists_;
+    std::array<QPlainTextEdit*, 4> memos_{};
+    QPushButton* okButton_ = nullptr;
+    bool shown_ = false;
 };
