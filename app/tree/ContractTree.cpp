@@ -1,36 +1,212 @@
 #include "ContractTree.h"
 
-#include <QTreeWidget>
+#include <QSignalBlocker>
+#include <algorithm>
 
-#include "CommandGuard.h"
+#include "ContractCode.h"
+#include "ContractNode.h"
 #include "ContractQuery.h"
+#include "ContractTreeView.h"
 #include "Desktop.h"
 
-// Placeholder until the tree is built: an empty tree that loads nothing.
-struct ContractTree::Impl {
-    QTreeWidget* view = nullptr;
-    std::vector<std::unique_ptr<crconname>> nodes;
-};
-
-ContractTree::ContractTree(ContractQuery&, Desktop&, const CommandGuard&, QWidget* parent)
-    : QObject(parent), d(std::make_unique<Impl>()) {
-    d->view = new QTreeWidget(parent);
-    d->view->setObjectName(QStringLiteral("TreeView1"));
-    d->view->setHeaderHidden(true);
+ContractTree::ContractTree(ContractQuery& query, Desktop& desktop, const CommandGuard& guard,
+                           QWidget* parent)
+    : QObject(parent),
+      query_(query),
+      desktop_(desktop),
+      guard_(guard),
+      view_(new ContractTreeView(parent)),
+      pictures_(NodePictures::draw()) {
+    connect(view_, &QTreeWidget::itemSelectionChanged, this, &ContractTree::selectionChanged);
+    connect(view_, &ContractTreeView::mouseClicked, this, &ContractTree::clicked);
+    connect(view_, &ContractTreeView::mouseReleased, this, &ContractTree::UpdateNodeImages);
+    connect(view_, &ContractTreeView::mouseDoubleClicked, this, &ContractTree::UpdateNodeImages);
+    connect(view_, &QTreeWidget::itemExpanded, this, &ContractTree::pictureMayChange);
+    connect(view_, &QTreeWidget::itemCollapsed, this, &ContractTree::pictureMayChange);
+    connect(view_, &ContractTreeView::editAccepted, this,
+            [this](QTreeWidgetItem* node, const QString& text) {
+                guard_.run([&] { TreeView1Edited(node, text); });
+            });
+    connect(view_, &ContractTreeView::dragEnded, this,
+            [this](QTreeWidgetItem* target) { guard_.run([&] { TreeView1EndDrag(target); }); });
 }
 
-ContractTree::~ContractTree() = default;
-QTreeWidget* ContractTree::view() const { return d->view; }
-void ContractTree::LoadContractTree() {}
-void ContractTree::ExpandToCode(const QString&) {}
-void ContractTree::UpdateNodeImages() {}
-const crconname* ContractTree::selectedRecord() const { return nullptr; }
-void ContractTree::setSelectedName(const QString&) {}
-const std::vector<std::unique_ptr<crconname>>& ContractTree::NodeList() const { return d->nodes; }
-void ContractTree::addContract() {}
-void ContractTree::addSubContract() {}
-void ContractTree::deleteContract() {}
-void ContractTree::makeIndependent() {}
-void ContractTree::expandAll() {}
-void ContractTree::collapseAll() {}
-void ContractTree::MoveContractBranch(const QString&, const QString&) {}
+ContractTree::~ContractTree() {
+    // The nodes point into NodeList, which goes now; the view may outlive this object.
+    if (view_) {
+        const QSignalBlocker blocker(view_.data());
+        view_->clear();
+    }
+}
+
+QTreeWidget* ContractTree::view() const { return view_; }
+
+const std::vector<std::unique_ptr<crconname>>& ContractTree::NodeList() const { return nodes_; }
+
+ContractNode* ContractTree::selectedNode() const {
+    return static_cast<ContractNode*>(view_->selectedNode());
+}
+
+const crconname* ContractTree::selectedRecord() const {
+    const ContractNode* node = selectedNode();
+    return node ? node->record() : nullptr;
+}
+
+void ContractTree::setSelectedName(const QString& name) {
+    ContractNode* node = selectedNode();
+    if (!node) return;
+    node->record()->contractName = name;
+    node->setText(0, name);
+}
+
+ContractNode* ContractTree::firstNodeWithCode(const QString& code) const {
+    return firstByCode_.value(code, nullptr);
+}
+
+ContractNode* ContractTree::parentFor(const QString& code) const {
+    // The nearest ancestor: the longest shorter prefix of whole segments that is the
+    // code of a node. For a code whose parent row exists this is the first lookup; a
+    // record whose parent is missing still gets a node, and one with no ancestor at all,
+    // or a code too short to have one, goes to the top level.
+    const qsizetype segment = contractcode::kSegmentLength;
+    for (qsizetype length = (code.size() - 1) / segment * segment; length >= segment;
+         length -= segment)
+        if (ContractNode* node = firstNodeWithCode(code.left(length))) return node;
+    return nullptr;
+}
+
+void ContractTree::LoadContractTree() {
+    {
+        const QSignalBlocker blocker(view_.data());
+        view_->clear();
+    }
+    firstByCode_.clear();
+    picturesDue_.clear();
+    allPicturesDue_ = false;
+    nodes_.clear();
+
+    std::vector<std::unique_ptr<crconname>> records;
+    query_.RunQuery(QStringLiteral("select * from htmain order by concode asc"));
+    if (!query_.eof()) {
+        const int idColumn = query_.columnIndex("conid");
+        const int codeColumn = query_.columnIndex("concode");
+        const int nameColumn = query_.columnIndex("conname");
+        for (; !query_.eof(); query_.next()) {
+            auto record = std::make_unique<crconname>();
+            record->contractId = qint32(query_.integerAt(idColumn));
+            record->contractCode = query_.textAt(codeColumn);
+            record->contractName = query_.textAt(nameColumn);
+            records.push_back(std::move(record));
+        }
+    }
+    query_.close();
+
+    // Parents before children, siblings by the number of their last segment; rows with
+    // the same code stay in the order the query gave them.
+    std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+        return CodeSortsBefore(a->contractCode, b->contractCode);
+    });
+
+    // The nodes are hung together before any of them is in the view, and the view
+    // takes the top level in one insertion: one model change instead of one per node.
+    QList<QTreeWidgetItem*> topLevel;
+    firstByCode_.reserve(qsizetype(records.size()));
+    try {
+        for (const auto& record : records) {
+            ContractNode* parent = parentFor(record->contractCode);
+            auto* node = new ContractNode(record.get(), &pictures_);
+            if (parent)
+                parent->addChild(node);
+            else
+                topLevel.append(node);
+            // Of several rows with one code the first takes the children, as it is the
+            // first of them in display order.
+            if (!firstByCode_.contains(record->contractCode))
+                firstByCode_.insert(record->contractCode, node);
+        }
+    } catch (...) {
+        firstByCode_.clear();
+        qDeleteAll(topLevel);
+        throw;
+    }
+    nodes_ = std::move(records);
+    const QSignalBlocker blocker(view_.data());
+    view_->addTopLevelItems(topLevel);
+}
+
+void ContractTree::ExpandToCode(const QString& code) {
+    if (code.isEmpty()) return;
+    // The nodes whose code is a prefix of `code`: the node itself, its ancestors and any
+    // node whose stray code happens to be one. Each opens with its whole branch. Found
+    // by looking up every prefix rather than by walking every node.
+    std::vector<QTreeWidgetItem*> opened;
+    const auto insideOpened = [&opened](QTreeWidgetItem* node) {
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
+            if (std::find(opened.begin(), opened.end(), up) != opened.end()) return true;
+        return false;
+    };
+    for (qsizetype length = 0; length <= code.size(); ++length) {
+        const QString prefix = code.left(length);
+        ContractNode* node = firstNodeWithCode(prefix);
+        if (!node) continue;
+        // Rows sharing a code are neighbouring siblings.
+        QTreeWidgetItem* parent = node->parent();
+        int row = parent ? parent->indexOfChild(node) : view_->indexOfTopLevelItem(node);
+        for (QTreeWidgetItem* same = node;
+             same && ContractNode::recordOf(same)->contractCode == prefix;
+             same = parent ? parent->child(++row) : view_->topLevelItem(++row)) {
+            if (insideOpened(same)) continue;  // already opened with its ancestor's branch
+            view_->expandBranch(same);
+            opened.push_back(same);
+        }
+    }
+}
+
+void ContractTree::pictureMayChange(QTreeWidgetItem* item) {
+    if (allPicturesDue_) return;
+    picturesDue_.push_back(item);
+    // Past this size a walk over all nodes is cheaper than the list.
+    if (picturesDue_.size() > nodes_.size()) {
+        picturesDue_.clear();
+        allPicturesDue_ = true;
+    }
+}
+
+void ContractTree::UpdateNodeImages() {
+    // A node shows the open picture when it is expanded, the closed one otherwise. Only
+    // nodes whose state changed since the last time can show the wrong one, so only
+    // they are visited; after expanding or collapsing everything, all of them are.
+    // A node without children cannot be open, whatever the view remembers of it.
+    const auto refresh = [](QTreeWidgetItem* item) {
+        static_cast<ContractNode*>(item)->setShowsOpen(item->childCount() > 0 &&
+                                                       item->isExpanded());
+    };
+    if (allPicturesDue_) {
+        std::vector<QTreeWidgetItem*> pending;
+        for (int i = view_->topLevelItemCount() - 1; i >= 0; --i)
+            pending.push_back(view_->topLevelItem(i));
+        while (!pending.empty()) {
+            QTreeWidgetItem* item = pending.back();
+            pending.pop_back();
+            refresh(item);
+            for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
+        }
+    } else {
+        for (QTreeWidgetItem* item : picturesDue_) refresh(item);
+    }
+    picturesDue_.clear();
+    allPicturesDue_ = false;
+}
+
+void ContractTree::expandAll() {
+    // The pictures follow at the next selection change, double click or mouse release.
+    view_->expandAll();
+    picturesDue_.clear();
+    allPicturesDue_ = true;
+}
+
+void ContractTree::collapseAll() {
+    view_->collapseAll();
+    picturesDue_.clear();
+    allPicturesDue_ = true;
+}

@@ -1,0 +1,83 @@
+#include "ContractCode.h"
+
+#include <vector>
+
+#include "AppError.h"
+
+using contractcode::kLargestSibling;
+using contractcode::kSegmentLength;
+
+QString FormatCodeSegment(int n) {
+    if (n < 1 || n > kLargestSibling)
+        throw AppError(QStringLiteral("合同编号超出范围"),
+                       QStringLiteral("每一级的合同序号只能是1到9999，而不是%1").arg(n));
+    return QStringLiteral("%1").arg(n, kSegmentLength, 10, QLatin1Char('0'));
+}
+
+std::optional<int> SegmentValue(QStringView segment) {
+    if (segment.size() != kSegmentLength) return std::nullopt;
+    int value = 0;
+    for (const QChar c : segment) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return value;
+}
+
+namespace {
+
+// -1, 0 or 1 as segment a sorts before, with or after segment b.
+int compareSegments(QStringView a, QStringView b) {
+    const std::optional<int> x = SegmentValue(a);
+    const std::optional<int> y = SegmentValue(b);
+    if (x && y) return *x < *y ? -1 : (*x > *y ? 1 : 0);
+    if (x) return -1;
+    if (y) return 1;
+    return a.compare(b);
+}
+
+int compareEqualLengthCodes(QStringView a, QStringView b) {
+    const qsizetype whole = std::min(a.size(), b.size()) / kSegmentLength * kSegmentLength;
+    for (qsizetype at = 0; at < whole; at += kSegmentLength) {
+        const QStringView x = a.mid(at, kSegmentLength);
+        const QStringView y = b.mid(at, kSegmentLength);
+        if (x == y) continue;  // the common case, and cheaper than converting
+        const int order = compareSegments(x, y);
+        if (order != 0) return order < 0 ? -1 : 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool CodeSortsAfter(QStringView a, QStringView b) { return compareEqualLengthCodes(a, b) > 0; }
+
+bool CodeSortsBefore(QStringView a, QStringView b) {
+    if (a.size() != b.size()) return a.size() < b.size();
+    return compareEqualLengthCodes(a, b) < 0;
+}
+
+bool IsWholeSegmentCode(QStringView code) {
+    return !code.isEmpty() && code.size() % kSegmentLength == 0;
+}
+
+std::optional<QString> FirstFreeChildCode(const QString& prefix, const QStringList& codes) {
+    std::vector<bool> taken(kLargestSibling + 1, false);
+    for (const QString& code : codes) {
+        if (code.size() < prefix.size() + kSegmentLength || !code.startsWith(prefix)) continue;
+        if (const std::optional<int> n =
+                SegmentValue(QStringView(code).mid(prefix.size(), kSegmentLength)))
+            taken[*n] = true;
+    }
+    for (int n = 2; n <= kLargestSibling; ++n)
+        if (!taken[n]) return prefix + FormatCodeSegment(n);
+    return std::nullopt;
+}
+
+int LargestTopLevelNumber(const QStringList& codes) {
+    int largest = 1;
+    for (const QString& code : codes)
+        if (const std::optional<int> n = SegmentValue(QStringView(code).left(kSegmentLength)))
+            largest = std::max(largest, *n);
+    return largest;
+}

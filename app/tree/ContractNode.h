@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QTreeWidgetItem>
+
+#include "NodePictures.h"
+#include "crconname.h"
+
+// One node of the contract tree: shows its record's name and the closed or open picture.
+// The picture is whatever was last set, not the live expanded state: it follows the
+// expansion only when the tree refreshes its pictures.
+class ContractNode : public QTreeWidgetItem {
+  public:
+    static constexpr int Type = QTreeWidgetItem::UserType + 1;
+
+    ContractNode(crconname* record, const NodePictures* pictures);
+
+    crconname* record() const { return record_; }
+
+    bool showsOpen() const { return showsOpen_; }
+    void setShowsOpen(bool open);
+
+    QVariant data(int column, int role) const override;
+
+    // The record behind an item of the contract tree, or null.
+    static crconname* recordOf(const QTreeWidgetItem* item);
+
+  private:
+    crconname* record_;
+    const NodePictures* pictures_;
+    bool showsOpen_ = false;
+};
