@@ -97,10 +97,12 @@ void StoreFileInBlob(ContractQuery& query, const QString& table, const QString& 
 
 void ExtractBlobToFile(ContractQuery& query, const QString& table, const QString& idColumn,
                        qint64 id, const QString& blobColumn, const QString& targetPath) {
-    query.RunQuery(QStringLiteral("select ") + blobColumn + QStringLiteral(" is null as empty from ") +
+    // typeof() is answered from the record header; "is null" would make the engine load
+    // the whole value into memory just to look at it.
+    query.RunQuery(QStringLiteral("select typeof(") + blobColumn + QStringLiteral(") as kind from ") +
                    table + whereKey(idColumn, id));
     if (query.eof()) throw missingRow(table, id);
-    const bool empty = query.integer("empty") != 0;
+    const bool empty = query.text("kind") == QLatin1String("null");
     query.close();
 
     QSaveFile target(targetPath);

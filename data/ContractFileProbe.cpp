@@ -24,8 +24,9 @@ ContractFileKind probeContractFile(const QString& path) {
     // Jet 3/4 and ACE files carry their engine's name at offset 4.
     if (header.mid(4, 15) == "Standard Jet DB" || header.mid(4, 15) == "Standard ACE DB")
         return ContractFileKind::LegacyJet;
-    if (header.size() < 100 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
-        return ContractFileKind::NotADatabase;
+    if (!header.startsWith(QByteArray("SQLite format 3\0", 16))) return ContractFileKind::NotADatabase;
+    // The engine's own mark followed by less than a whole header is a copy cut short.
+    if (header.size() < 100) return ContractFileKind::Truncated;
 
     // The page size (1 stands for 65536) and, when it is known to be current, the
     // number of pages: a copy cut short is caught here instead of half-way through a read.

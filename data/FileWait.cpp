@@ -5,11 +5,22 @@
 #include <QFileInfo>
 #include <QThread>
 
+namespace {
+
+// A link counts as there even when it points nowhere: left in place, whatever is written
+// to its name next would land wherever it points.
+bool isThere(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+}  // namespace
+
 bool removeFileAndWait(const QString& path, int timeoutMs) {
-    if (!QFileInfo::exists(path)) return true;
+    if (!isThere(path)) return true;
     if (!QFile::remove(path)) return false;
     const QDeadlineTimer deadline(timeoutMs);
-    while (QFileInfo::exists(path)) {
+    while (isThere(path)) {
         if (deadline.hasExpired()) return false;
         QThread::msleep(20);
     }

@@ -10,6 +10,35 @@
 
 namespace {
 
+// Longer names are cut to this many bytes of UTF-8. The file system takes 255; the rest
+// is room for what is put beside a file under a longer name: the save file's temporary
+// name while it is written, an office program's lock file while it is open.
+constexpr int kNameBytes = 200;
+
+// Cuts the part before the extension, at a character boundary, so that the file keeps
+// its type.
+QString fitted(const QString& name) {
+    if (name.toUtf8().size() <= kNameBytes) return name;
+    QString stem = name;
+    QString extension;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0 && name.size() - dot <= 16) {
+        stem = name.left(dot);
+        extension = name.mid(dot);
+    }
+    const qsizetype budget = kNameBytes - extension.toUtf8().size();
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < stem.size()) {
+        const qsizetype length = stem.at(end).isHighSurrogate() && end + 1 < stem.size() ? 2 : 1;
+        const qsizetype size = stem.mid(end, length).toUtf8().size();
+        if (bytes + size > budget) break;
+        bytes += size;
+        end += length;
+    }
+    return stem.left(end).trimmed() + extension;
+}
+
 bool makeWritableFolder(const QString& folder) {
     if (!QDir().mkpath(folder)) return false;
     QTemporaryFile probe(folder + QStringLiteral("/.probe-XXXXXX"));
@@ -42,7 +71,7 @@ QString ScratchFolder::bareFileName(const QString& storedName) {
     clean = clean.trimmed();
     while (clean.startsWith(QLatin1Char('.'))) clean.remove(0, 1);
     if (clean.isEmpty()) clean = QStringLiteral("未命名");
-    return clean;
+    return fitted(clean);
 }
 
 QString ScratchFolder::prepareFile(const QString& storedName) const {

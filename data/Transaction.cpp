@@ -16,7 +16,9 @@ void execute(sqlite3* db, const char* sql) {
 
 Transaction::Transaction(ContractQuery& query) : query_(query) {
     query_.close();
-    execute(query_.database(), "savepoint command");
+    sqlite3* db = query_.database();
+    outermost_ = sqlite3_get_autocommit(db) != 0;
+    execute(db, "savepoint command");
 }
 
 Transaction::~Transaction() {
@@ -24,9 +26,18 @@ Transaction::~Transaction() {
     query_.close();
     // Nothing may escape a destructor; a rollback that fails leaves the savepoint to
     // the engine, which undoes it when the connection closes.
-    sqlite3* db = query_.database();
-    sqlite3_exec(db, "rollback to command", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "release command", nullptr, nullptr, nullptr);
+    try {
+        sqlite3* db = query_.database();
+        if (outermost_) {
+            // A plain rollback, not "rollback to" and "release": releasing would commit
+            // an empty write transaction, which still rewrites the file's header.
+            sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+        } else {
+            sqlite3_exec(db, "rollback to command", nullptr, nullptr, nullptr);
+            sqlite3_exec(db, "release command", nullptr, nullptr, nullptr);
+        }
+    } catch (...) {
+    }
 }
 
 void Transaction::commit() {

@@ -16,5 +16,6 @@ public:
 
 private:
     ContractQuery& query_;
+    bool outermost_ = false;
     bool open_ = true;
 };

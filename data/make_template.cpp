@@ -30,7 +30,13 @@ int main(int argc, char** argv) {
     }
     registerChineseCollation(db);
     char* error = nullptr;
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK ||
+    // Most of a contract file's bytes are stored documents and scans, kept as chains of
+    // overflow pages that the engine reads and writes one page per call. With 32 KiB pages
+    // a 256 MB file takes an eighth of the calls it takes with the default 4 KiB; the
+    // price is an empty contract file of about half a megabyte. Set before the first table,
+    // as the page size of a database is fixed once it holds anything.
+    if (sqlite3_exec(db, "pragma page_size=32768", nullptr, nullptr, &error) != SQLITE_OK ||
+        sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK ||
         sqlite3_exec(db, "vacuum", nullptr, nullptr, &error) != SQLITE_OK) {
         std::fprintf(stderr, "schema failed: %s\n", error);
         sqlite3_free(error);
