@@ -1,0 +1,169 @@
+// Moving whole files into and out of a contract file, against a plain copy of the same file.
+//
+// Every operation here ends durable on disk: the store commits its transaction, the
+// extract commits its save file, and the copy syncs its target. Without that the copy
+// would only measure the kernel's page cache while the other two wait for the disk.
+//
+// Files go to a fresh folder under $TMPDIR (or /tmp). Argument: file size in MiB.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "AppError.h"
+#include "BlobTransfer.h"
+#include "ContractQuery.h"
+
+namespace {
+
+constexpr qint64 kMiB = 1 << 20;
+
+QTemporaryDir& workFolder() {
+    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/bench_blob-XXXXXX"));
+    return folder;
+}
+
+QString workPath(const QString& name) { return workFolder().filePath(name); }
+
+void fail(const char* what, const QString& detail = {}) {
+    std::fprintf(stderr, "bench_blob: %s %s\n", what, qPrintable(detail));
+    std::exit(1);
+}
+
+// One source file per size, made on first use and shared by the three benchmarks, so
+// that all of them read the same bytes from the same (warm) page cache.
+QString sourceFile(qint64 mib) {
+    static QMap<qint64, QString> made;
+    if (made.contains(mib)) return made.value(mib);
+    const QString path = workPath(QStringLiteral("source-%1.bin").arg(mib));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) fail("cannot write", path);
+    QByteArray chunk(int(kMiB), Qt::Uninitialized);
+    quint64 state = 0x9E3779B97F4A7C15ull;
+    for (qint64 i = 0; i < mib; ++i) {
+        auto* words = reinterpret_cast<quint64*>(chunk.data());
+        for (qsizetype w = 0; w < chunk.size() / 8; ++w) {
+            state ^= state << 13;  // xorshift: incompressible, cheap to make
+            state ^= state >> 7;
+            state ^= state << 17;
+            words[w] = state;
+        }
+        file.write(chunk);
+    }
+    file.close();
+    made.insert(mib, path);
+    return path;
+}
+
+std::unique_ptr<ContractQuery> newContractFile(const QString& path) {
+    QFile::remove(path);
+    if (!QFile::copy(QStringLiteral(VEMORA_TEMPLATE_PATH), path)) fail("cannot copy the template to", path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    auto query = std::make_unique<ContractQuery>();
+    query->setContractFile(path);
+    query->RunCommand(QStringLiteral("insert into httext (id,conid,textname) values (1,1,'document.bin')"));
+    return query;
+}
+
+void durableCopy(const QString& from, const QString& to) {
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY);
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0) fail("cannot open for copying", to);
+    static QByteArray buffer(int(kMiB), Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), size_t(buffer.size()));
+        if (got < 0) fail("read failed", from);
+        if (got == 0) break;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out, buffer.constData() + done, size_t(got - done));
+            if (put <= 0) fail("write failed", to);
+            done += put;
+        }
+    }
+    if (::fsync(out) != 0) fail("fsync failed", to);
+    ::close(in);
+    ::close(out);
+}
+
+void BM_FileCopy(benchmark::State& state) {
+    const qint64 mib = state.range(0);
+    const QString source = sourceFile(mib);
+    const QString target = workPath(QStringLiteral("copy.bin"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(target);
+        state.ResumeTiming();
+        durableCopy(source, target);
+    }
+    QFile::remove(target);
+    state.SetBytesProcessed(state.iterations() * mib * kMiB);
+}
+
+void BM_StoreFileInBlob(benchmark::State& state) {
+    const qint64 mib = state.range(0);
+    const QString source = sourceFile(mib);
+    const QString contractFile = workPath(QStringLiteral("store.pzq"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        // A new document row in a new file: the store is the step being measured.
+        auto query = newContractFile(contractFile);
+        state.ResumeTiming();
+        try {
+            StoreFileInBlob(*query, QStringLiteral("httext"), QStringLiteral("id"), 1,
+                            QStringLiteral("docfile"), source);
+        } catch (const AppError& error) {
+            fail("store failed:", error.text());
+        }
+        state.PauseTiming();
+        query.reset();
+        state.ResumeTiming();
+    }
+    QFile::remove(contractFile);
+    state.SetBytesProcessed(state.iterations() * mib * kMiB);
+}
+
+void BM_ExtractBlobToFile(benchmark::State& state) {
+    const qint64 mib = state.range(0);
+    const QString contractFile = workPath(QStringLiteral("extract.pzq"));
+    const QString target = workPath(QStringLiteral("extracted.bin"));
+    auto query = newContractFile(contractFile);
+    try {
+        StoreFileInBlob(*query, QStringLiteral("httext"), QStringLiteral("id"), 1,
+                        QStringLiteral("docfile"), sourceFile(mib));
+    } catch (const AppError& error) {
+        fail("store failed:", error.text());
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(target);
+        state.ResumeTiming();
+        try {
+            ExtractBlobToFile(*query, QStringLiteral("httext"), QStringLiteral("id"), 1,
+                              QStringLiteral("docfile"), target);
+        } catch (const AppError& error) {
+            fail("extract failed:", error.text());
+        }
+    }
+    query.reset();
+    QFile::remove(target);
+    QFile::remove(contractFile);
+    state.SetBytesProcessed(state.iterations() * mib * kMiB);
+}
+
+}  // namespace
+
+// Copy first, so that the baseline is measured before the other two have filled the disk
+// queue; each benchmark runs at 64 and 256 MiB to show how time and memory scale.
+BENCHMARK(BM_FileCopy)->Arg(64)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_StoreFileInBlob)->Arg(64)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_ExtractBlobToFile)->Arg(64)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+BENCHMARK_MAIN();
