@@ -180,7 +180,7 @@ private Q_SLOTS:
             ContractFileFixture::execute(whole, rows);
             writeBytes(path, fileBytes(whole).left(int(QFileInfo(whole).size() / 2)));
         } else if (kind == "jet") {
-            QFile::copy(ContractFileFixture::sharedFixtures() + "/legacy/legacy-sample.pzq", path);
+            QFile::copy(ContractFileFixture::testData() + "/legacy-sample.pzq", path);
         } else if (kind == "foreign" || kind == "partial") {
             writeBytes(path, {});
             QFile::remove(path);

@@ -45,7 +45,7 @@ void ContractFileFixture::execute(const QString& file, const QStringList& statem
 
 QString ContractFileFixture::templatePath() { return QStringLiteral(VEMORA_TEMPLATE_PATH); }
 
-QString ContractFileFixture::sharedFixtures() { return QStringLiteral(VEMORA_SHARED_FIXTURES); }
+QString ContractFileFixture::testData() { return QStringLiteral(VEMORA_TEST_DATA); }
 
 StatementLog::StatementLog(ContractQuery& query) : query_(query) {
     query_.setStatementObserver([this](const QString& sql) { statements << sql; });

@@ -24,8 +24,8 @@ public:
 
     // The template built with the program.
     static QString templatePath();
-    // The shared fixtures folder (old-format files, RTF samples).
-    static QString sharedFixtures();
+    // The project's own test data (tests/data).
+    static QString testData();
 
 private:
     QTemporaryDir dir_;
