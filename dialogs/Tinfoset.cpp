@@ -110,17 +110,7 @@ void Tinfoset::showEvent(QShowEvent* event) {
 }
 
 void Tinfoset::FormShow() {
-    std::array<QStringList, kCategoryKinds.size()> entries;
-    query_.RunQuery(QStringLiteral("select * from infoset"));
-    if (!query_.eof()) {
-        const int kindColumn = query_.columnIndex("infosty");
-        const int textColumn = query_.columnIndex("infotext");
-        for (; !query_.eof(); query_.next()) {
-            const int kind = categoryKindIndex(query_.textAt(kindColumn));
-            if (kind >= 0) entries[size_t(kind)] << query_.textAt(textColumn);
-        }
-    }
-    query_.close();
+    const auto entries = readCategoryEntries(query_);
     for (size_t i = 0; i < memos_.size(); ++i)
         memos_[i]->setPlainText(entries[i].join(QLatin1Char('\n')));
 }

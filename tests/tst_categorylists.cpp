@@ -9,27 +9,9 @@
 #include "ScriptedDesktop.h"
 #include "Tinfoset.h"
 #include "Tmainf.h"
+#include "Typing.h"
 
 namespace {
-
-// keyClicks cannot type Chinese; one key event per character, carrying its text.
-void typeText(QWidget* target, const QString& text) {
-    for (const QChar ch : text) {
-        if (ch == QLatin1Char('\n'))
-            QTest::keyClick(target, Qt::Key_Return);
-        else
-            QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
-}
-
-void retype(QWidget* field, const QString& text) {
-    QWidget* target = field;
-    if (auto* box = qobject_cast<QComboBox*>(field)) target = box->lineEdit();
-    target->setFocus();
-    QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(target, Qt::Key_Delete);
-    typeText(target, text);
-}
 
 QStringList entries(const QComboBox* box) {
     QStringList items;

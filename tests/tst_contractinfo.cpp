@@ -9,6 +9,7 @@
 #include "ContractTree.h"
 #include "ScriptedDesktop.h"
 #include "Tmainf.h"
+#include "Typing.h"
 
 namespace {
 
@@ -75,26 +76,6 @@ const QList<Expected>& expectedFields() {
 
 const QStringList kAmountFields = {"Edit14", "Edit15", "Edit16", "Edit17", "Edit18", "Edit19",
                                    "Edit20", "Edit21", "Edit22", "Edit23", "Edit26", "Edit28"};
-
-// keyClicks cannot type Chinese; one key event per character, carrying its text.
-void typeText(QWidget* target, const QString& text) {
-    for (const QChar ch : text) {
-        if (ch == QLatin1Char('\n'))
-            QTest::keyClick(target, Qt::Key_Return);
-        else
-            QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
-}
-
-// Replaces a field's text as a person does: into the field, select all, type over it.
-void retype(QWidget* field, const QString& text) {
-    QWidget* target = field;
-    if (auto* box = qobject_cast<QComboBox*>(field)) target = box->lineEdit();
-    target->setFocus();
-    QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(target, Qt::Key_Delete);
-    typeText(target, text);
-}
 
 QString shownText(QWidget* control) {
     if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit->text();

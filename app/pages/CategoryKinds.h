@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
+
+class ContractQuery;
 
 // The four category lists of table infoset, told apart by the kind code in `infosty`.
 // Each feeds one combo box of the page "合同信息" and is edited in one box of the option
@@ -26,3 +29,7 @@ inline int categoryKindIndex(const QString& code) {
         if (code == QLatin1String(kCategoryKinds[i].code)) return i;
     return -1;
 }
+
+// The entries of the four lists, in the order of the table's rows ("select * from
+// infoset", insertion order), each under its kind's index; rows of no known kind are left out.
+std::array<QStringList, kCategoryKinds.size()> readCategoryEntries(ContractQuery& query);

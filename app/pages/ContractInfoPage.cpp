@@ -375,17 +375,7 @@ void ContractInfoPage::FillCategoryLists(const QString& scope) {
 
     if (categories) {
         for (const CategoryKind& kind : kCategoryKinds) replaceChoices(combo(kind.combo), {});
-        std::array<QStringList, kCategoryKinds.size()> entries;
-        query_.RunQuery(QStringLiteral("select * from infoset"));
-        if (!query_.eof()) {
-            const int kindColumn = query_.columnIndex("infosty");
-            const int textColumn = query_.columnIndex("infotext");
-            for (; !query_.eof(); query_.next()) {
-                const int kind = categoryKindIndex(query_.textAt(kindColumn));
-                if (kind >= 0) entries[size_t(kind)] << query_.textAt(textColumn);
-            }
-        }
-        query_.close();
+        const auto entries = readCategoryEntries(query_);
         for (size_t i = 0; i < kCategoryKinds.size(); ++i)
             replaceChoices(combo(kCategoryKinds[i].combo), entries[i]);
     }

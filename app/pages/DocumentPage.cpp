@@ -47,20 +47,7 @@ DocumentPage::DocumentPage(ContractQuery& query, const CommandGuard& guard, QWid
     preview_->setReadOnly(true);
     preview_->setAccessibleName(QStringLiteral("文档预览"));
 
-    // The list keeps its height when the window grows; the preview takes the rest.
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->setChildrenCollapsible(false);
-    splitter->addWidget(grid_);
-    splitter->addWidget(preview_);
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
-    splitter->setSizes({177, 300});
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolbar);
-    layout->addWidget(splitter, 1);
+    layOutListPage(*this, toolbar, grid_, preview_);
 }
 
 void DocumentPage::LoadDocumentList(std::optional<qint64> contractId) {

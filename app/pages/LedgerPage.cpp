@@ -98,20 +98,7 @@ LedgerPage::LedgerPage(const LedgerSpec& spec, ContractQuery& query, const Comma
     grid_ = createListGrid(spec.grid, this);
     resetListGrid(*grid_, spec.columns);
 
-    // The grid keeps its height when the window grows; the editor's remarks take the rest.
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->setChildrenCollapsible(false);
-    splitter->addWidget(grid_);
-    splitter->addWidget(buildEditor());
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
-    splitter->setSizes({177, 300});
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolbar);
-    layout->addWidget(splitter, 1);
+    layOutListPage(*this, toolbar, grid_, buildEditor());
 }
 
 QWidget* LedgerPage::buildEditor() {

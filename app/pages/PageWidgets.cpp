@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringList>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -95,4 +96,20 @@ QPushButton* createButton(const NamedControl& control, QWidget* parent) {
     auto* button = new QPushButton(control.caption, parent);
     button->setObjectName(control.name);
     return button;
+}
+
+void layOutListPage(QWidget& page, QToolBar* toolbar, QWidget* list, QWidget* lower) {
+    auto* splitter = new QSplitter(Qt::Vertical, &page);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(list);
+    splitter->addWidget(lower);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({177, 300});
+
+    auto* layout = new QVBoxLayout(&page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolbar);
+    layout->addWidget(splitter, 1);
 }

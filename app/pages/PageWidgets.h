@@ -54,3 +54,7 @@ QPlainTextEdit* createMemo(const NamedControl& control, QWidget* parent);
 QGroupBox* createGroup(const QString& caption, QWidget* content, QWidget* parent);
 
 QPushButton* createButton(const NamedControl& control, QWidget* parent);
+
+// Lays a list page out: its toolbar, then the list over the rest of the page, split so
+// that the list keeps its height when the window grows and the lower part takes the rest.
+void layOutListPage(QWidget& page, QToolBar* toolbar, QWidget* list, QWidget* lower);
