@@ -33,10 +33,6 @@ namespace {
 
 const QString kContractFileFilter = QStringLiteral("合同管理文件(*.pzq)");
 
-// Disabled until a contract file is open.
-constexpr bool kNeedsFile = false;
-constexpr bool kReady = true;
-
 }  // namespace
 
 Tmainf::Tmainf(Desktop& desktop, const QString& programFolder, QWidget* parent)
@@ -79,97 +75,14 @@ Tmainf::Tmainf(Desktop& desktop, const QString& programFolder, QWidget* parent)
     status->addWidget(secondPanel);
     setStatusBar(status);
 
-    connect(tree_, &ContractTree::selectionChanged, this, guard_.wrap([this] { TreeView1Change(); }));
+    connect(tree_, &ContractTree::selectionChanged, this,
+            guard_.wrap([this] { TreeView1Change(); }));
     connect(tree_, &ContractTree::clicked, this, guard_.wrap([this] { EnableContractPages(); }));
     connect(tree_, &ContractTree::renamed, this,
             [this](const QString& name) { infoPage_->setContractName(name); });
 }
 
 Tmainf::~Tmainf() = default;
-
-// ---------------------------------------------------------------- command table
-
-void Tmainf::buildMenus() {
-    auto* bar = new QMenuBar(this);
-    bar->setObjectName(QStringLiteral("TBToolbar2"));
-    setMenuBar(bar);
-
-    struct Submenu {
-        QString name, caption;
-        bool enabled;
-        CommandTable items;
-    };
-    const std::vector<Submenu> submenus = {
-        {QStringLiteral("TBSubmenuItem5"), QStringLiteral("文件(&F)"), kReady,
-         {
-             {QStringLiteral("TBItem5"), QStringLiteral("添加合同"), {}, kNeedsFile, true, [this] { TBItem31Click(); }},
-             {QStringLiteral("TBItem4"), QStringLiteral("添加子合同"), {}, kNeedsFile, true, [this] { TBItem26Click(); }},
-             {QStringLiteral("TBItem3"), QStringLiteral("删除合同"), {}, kNeedsFile, true, [this] { TBItem30Click(); }},
-             {QStringLiteral("TBItem2"), QStringLiteral("保存"), {}, kNeedsFile, true, [this] { TBItem24Click(); }},
-             CommandItem::separator(),
-             {QStringLiteral("TBItem1"), QStringLiteral("退出"), {}, kReady, true, [this] { TBItem18Click(); }},
-         }},
-        {QStringLiteral("TBSubmenuItem4"), QStringLiteral("操作(&O)"), kNeedsFile,
-         {
-             {QStringLiteral("TBItem13"), QStringLiteral("查询"), {}, kReady, true, [this] { TBItem23Click(); }},
-             {QStringLiteral("TBItem12"), QStringLiteral("模板编辑"), {}, kReady, true, [this] { TBItem22Click(); }},
-             {QStringLiteral("TBItem11"), QStringLiteral("选项设置"), {}, kReady, true, [this] { TBItem21Click(); }},
-             CommandItem::separator(),
-             {QStringLiteral("TBItem9"), QStringLiteral("节点全部展开"), {}, kReady, true, [this] { TBItem51Click(); }},
-             {QStringLiteral("TBItem8"), QStringLiteral("节点全部合并"), {}, kReady, true, [this] { TBItem50Click(); }},
-             CommandItem::separator(),
-             {QStringLiteral("TBItem7"), QStringLiteral("统计"), {}, kReady, true, [this] { TBItem20Click(); }},
-             {QStringLiteral("TBItem6"), QStringLiteral("打印"), {}, kReady, true, [this] { TBItem19Click(); }},
-         }},
-        {QStringLiteral("TBSubmenuItem3"), QStringLiteral("辅助项目(&A)"), kNeedsFile,
-         {
-             {QStringLiteral("TBItem14"), QStringLiteral("供货单位信息"), {}, kReady, true, [this] { TBItem14Click(); }},
-             {QStringLiteral("TBItem10"), QStringLiteral("自定义模板替换变量"), {}, kReady, true, {}},
-         }},
-        {QStringLiteral("TBSubmenuItem2"), QStringLiteral("帮助(&H)"), kReady,
-         {
-             {QStringLiteral("TBItem16"), QStringLiteral("帮助"), {}, kReady, true, {}},
-             {QStringLiteral("TBItem15"), QStringLiteral("关于"), {}, kReady, true, [this] { TBItem15Click(); }},
-         }},
-    };
-    for (const Submenu& submenu : submenus) {
-        auto* menu = bar->addMenu(submenu.caption);
-        menu->setObjectName(submenu.name);
-        menu->menuAction()->setObjectName(submenu.name);
-        menu->menuAction()->setEnabled(submenu.enabled);
-        addCommandItems(menu, submenu.items, this, guard_);
-    }
-}
-
-void Tmainf::buildMainToolbar() {
-    auto* bar = new QToolBar(QStringLiteral("主工具栏"), this);
-    bar->setObjectName(QStringLiteral("TBToolbar1"));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    addToolBar(Qt::TopToolBarArea, bar);
-
-    // Each item's hint is its caption.
-    const auto item = [](const char* name, const QString& caption, bool enabled, std::function<void()> run) {
-        return CommandItem{QString::fromLatin1(name), caption, caption, enabled, true, std::move(run)};
-    };
-    addCommandItems(bar,
-                    {
-                        item("TBItem17", QStringLiteral("打开合同文件"), kReady, [this] { TBItem17Click(); }),
-                        item("TBItem25", QStringLiteral("新建合同文件"), kReady, [this] { TBItem25Click(); }),
-                        item("TBItem24", QStringLiteral("保存"), kNeedsFile, [this] { TBItem24Click(); }),
-                        CommandItem::separator(),
-                        item("TBItem23", QStringLiteral("查询"), kNeedsFile, [this] { TBItem23Click(); }),
-                        item("TBItem22", QStringLiteral("模板管理"), kReady, [this] { TBItem22Click(); }),
-                        item("TBItem21", QStringLiteral("设置信息"), kNeedsFile, [this] { TBItem21Click(); }),
-                        item("TBItem55", QStringLiteral("供货单位信息"), kNeedsFile, [this] { TBItem14Click(); }),
-                        item("TBItem20", QStringLiteral("统计"), kNeedsFile, [this] { TBItem20Click(); }),
-                        item("TBItem19", QStringLiteral("打印"), kNeedsFile, [this] { TBItem19Click(); }),
-                        CommandItem::separator(),
-                        item("TBItem18", QStringLiteral("关闭"), kReady, [this] { TBItem18Click(); }),
-                    },
-                    this, guard_);
-}
 
 QWidget* Tmainf::buildTreePanel() {
     auto* panel = new QWidget(this);
@@ -181,17 +94,7 @@ QWidget* Tmainf::buildTreePanel() {
     auto* bar = new QToolBar(panel);
     bar->setObjectName(QStringLiteral("TBToolbar3"));
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    addCommandItems(bar,
-                    {
-                        {QStringLiteral("TBItem31"), QStringLiteral("新增"), QStringLiteral("增加合同"), kNeedsFile, true, [this] { TBItem31Click(); }},
-                        {QStringLiteral("TBItem26"), QStringLiteral("子合同"), QStringLiteral("增加当前合同的子合同"), kNeedsFile, true, [this] { TBItem26Click(); }},
-                        {QStringLiteral("TBItem30"), QStringLiteral("删除"), {}, kNeedsFile, true, [this] { TBItem30Click(); }},
-                        CommandItem::separator(),
-                        {QStringLiteral("TBItem27"), QStringLiteral("设置为独立合同"), {}, kNeedsFile, true, [this] { TBItem27Click(); }},
-                        CommandItem::separator(false),
-                        {QStringLiteral("TBItem29"), QStringLiteral("使用模板"), {}, kNeedsFile, false, {}},
-                    },
-                    this, guard_);
+    addCommandItems(bar, treeToolbarItems(), this, guard_);
     layout->addWidget(bar);
 
     QTreeWidget* view = tree_->view();
@@ -200,23 +103,11 @@ QWidget* Tmainf::buildTreePanel() {
 
     treePopup_ = new QMenu(view);
     treePopup_->setObjectName(QStringLiteral("TBPopupMenu1"));
-    addCommandItems(treePopup_,
-                    {
-                        {QStringLiteral("TBItem32"), QStringLiteral("新增"), {}, kReady, true, [this] { TBItem31Click(); }},
-                        {QStringLiteral("TBItem33"), QStringLiteral("子合同"), {}, kReady, true, [this] { TBItem26Click(); }},
-                        {QStringLiteral("TBItem34"), QStringLiteral("删除"), {}, kReady, true, [this] { TBItem30Click(); }},
-                        CommandItem::separator(),
-                        {QStringLiteral("TBItem28"), QStringLiteral("设置为独立合同"), {}, kReady, true, [this] { TBItem27Click(); }},
-                        CommandItem::separator(),
-                        {QStringLiteral("TBItem51"), QStringLiteral("合并展开"), {}, kReady, true, [this] { TBItem51Click(); }},
-                        {QStringLiteral("TBItem50"), QStringLiteral("全部合并"), {}, kReady, true, [this] { TBItem50Click(); }},
-                        CommandItem::separator(),
-                        {QStringLiteral("TBItem37"), QStringLiteral("使用模板"), {}, kReady, true, {}},
-                    },
-                    this, guard_);
+    addCommandItems(treePopup_, treePopupItems(), this, guard_);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view, &QWidget::customContextMenuRequested, this,
-            [this, view](const QPoint& at) { treePopup_->popup(view->viewport()->mapToGlobal(at)); });
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+        treePopup_->popup(view->viewport()->mapToGlobal(at));
+    });
     return panel;
 }
 
@@ -281,39 +172,42 @@ bool Tmainf::event(QEvent* event) {
 // ---------------------------------------------------------------- contract file lifecycle
 
 void Tmainf::TBItem17Click() {
-    const QString path = desktop_.chooseFileToOpen(this, {QStringLiteral("打开合同文件"), kContractFileFilter});
+    const QString path =
+        desktop_.chooseFileToOpen(this, {QStringLiteral("打开合同文件"), kContractFileFilter});
     if (path.isEmpty()) return;
     OpenContractFile(path);
 }
 
 void Tmainf::TBItem25Click() {
-    const QString chosen = desktop_.chooseFileToSave(this, {QStringLiteral("新建合同文件"), kContractFileFilter});
+    const QString chosen =
+        desktop_.chooseFileToSave(this, {QStringLiteral("新建合同文件"), kContractFileFilter});
     if (chosen.isEmpty()) return;
     const QString templatePath = QDir(programFolder_).filePath(QStringLiteral("temp.mdb"));
     const QString target = newContractFilePath(chosen);
 
     const bool replacing = QFileInfo::exists(target);
-    if (replacing && !askYesNo(desktop_, this, QStringLiteral("文件已经存在，是否覆盖？"), QStringLiteral("确认"),
-                               MessageIcon::Question))
+    if (replacing && !askYesNo(desktop_, this, QStringLiteral("文件已经存在，是否覆盖？"),
+                               QStringLiteral("确认"), MessageIcon::Question))
         return;
     // The template is copied beside the target first, so that a missing template never
     // costs the user the file they agreed to replace.
     const QString fresh = copyTemplateBeside(templatePath, target);
     if (fresh.isEmpty()) {
-        desktop_.showMessage(this, {QStringLiteral("新建文件错误"), QStringLiteral("提示"), MessageIcon::Question,
-                                    MessageButtons::Ok});
+        desktop_.showMessage(this, {QStringLiteral("新建文件错误"), QStringLiteral("提示"),
+                                    MessageIcon::Question, MessageButtons::Ok});
         return;
     }
     if (replacing && !removeFileAndWait(target)) {
         QFile::remove(fresh);
-        desktop_.showMessage(this, {QStringLiteral("目标文件正在使用，无法删除"), QStringLiteral("确认"),
-                                    MessageIcon::Question, MessageButtons::Ok});
+        desktop_.showMessage(this,
+                             {QStringLiteral("目标文件正在使用，无法删除"), QStringLiteral("确认"),
+                              MessageIcon::Question, MessageButtons::Ok});
         return;
     }
     if (!QFile::rename(fresh, target)) {
         QFile::remove(fresh);
-        desktop_.showMessage(this, {QStringLiteral("新建文件错误"), QStringLiteral("提示"), MessageIcon::Question,
-                                    MessageButtons::Ok});
+        desktop_.showMessage(this, {QStringLiteral("新建文件错误"), QStringLiteral("提示"),
+                                    MessageIcon::Question, MessageButtons::Ok});
         return;
     }
     OpenContractFile(target);
@@ -333,19 +227,21 @@ bool Tmainf::ConnectContractFile(const QString& path) {
         myquery.setContractFile(path);
         return true;
     } catch (const AppError&) {
-        desktop_.showMessage(this, {QStringLiteral("资源数据库读取错误，查看是否存在") + path + QStringLiteral("?"),
-                                    QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
+        desktop_.showMessage(
+            this, {QStringLiteral("资源数据库读取错误，查看是否存在") + path + QStringLiteral("?"),
+                   QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
         return false;
     }
 }
 
 void Tmainf::EnableFileCommands() {
-    static const char* const names[] = {"TBItem31", "TBItem26", "TBItem30", "TBItem27", "TBItem29",
-                                        "TBItem24", "TBItem23", "TBItem21", "TBItem55", "TBItem20",
-                                        "TBItem19", "TBItem5",  "TBItem4",  "TBItem3",  "TBItem2",
-                                        "TBSubmenuItem4", "TBSubmenuItem3"};
+    static const char* const names[] = {
+        "TBItem31", "TBItem26", "TBItem30", "TBItem27",       "TBItem29",      "TBItem24",
+        "TBItem23", "TBItem21", "TBItem55", "TBItem20",       "TBItem19",      "TBItem5",
+        "TBItem4",  "TBItem3",  "TBItem2",  "TBSubmenuItem4", "TBSubmenuItem3"};
     for (const char* name : names)
-        for (QAction* action : findChildren<QAction*>(QString::fromLatin1(name))) action->setEnabled(true);
+        for (QAction* action : findChildren<QAction*>(QString::fromLatin1(name)))
+            action->setEnabled(true);
     welcome_->hide();
 }
 
@@ -394,7 +290,8 @@ void Tmainf::TBItem24Click() {
 }
 
 void Tmainf::TBItem21Click() {
-    Tinfoset dialog(myquery, guard_, [this](const QString& scope) { FillCategoryLists(scope); }, this);
+    Tinfoset dialog(
+        myquery, guard_, [this](const QString& scope) { FillCategoryLists(scope); }, this);
     dialog.exec();
 }
 

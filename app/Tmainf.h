@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "CommandGuard.h"
+#include "CommandItem.h"
 #include "ContractQuery.h"
 #include "ScratchFolder.h"
 
@@ -77,8 +78,11 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // The command table (TmainfCommandTable.cpp).
     void buildMenus();
     void buildMainToolbar();
+    CommandTable treeToolbarItems();
+    CommandTable treePopupItems();
     QWidget* buildTreePanel();
     QWidget* buildPagePanel();
     void FormShow();
