@@ -23,6 +23,7 @@
 #include "ContractInfoFields.h"
 #include "ContractQuery.h"
 #include "Desktop.h"
+#include "PageWidgets.h"
 #include "SqlLiteral.h"
 
 namespace {
@@ -35,21 +36,6 @@ constexpr int kMinimumFieldWidth = 90;
 constexpr int kUnlimited = std::numeric_limits<int>::max();
 
 QString captionOf(const ContractField& spec) { return QString::fromUtf8(spec.caption); }
-
-// The editor keeps one block per line (Shift+Enter makes a line separator inside one);
-// the file keeps CR LF. The raw text is used rather than toPlainText(), which would also
-// turn no-break spaces into plain ones.
-QString memoText(const QPlainTextEdit* memo) {
-    QString text = memo->document()->toRawText();
-    text.replace(QChar(QChar::ParagraphSeparator), QLatin1String("\r\n"));
-    text.replace(QChar(QChar::LineSeparator), QLatin1String("\r\n"));
-    return text;
-}
-
-void setMemoText(QPlainTextEdit* memo, QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    memo->setPlainText(text);
-}
 
 void setLineText(QLineEdit* edit, const QString& text) {
     edit->setText(text);

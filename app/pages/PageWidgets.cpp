@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -112,4 +113,18 @@ void layOutListPage(QWidget& page, QToolBar* toolbar, QWidget* list, QWidget* lo
     layout->setSpacing(0);
     layout->addWidget(toolbar);
     layout->addWidget(splitter, 1);
+}
+
+QString memoText(const QPlainTextEdit* memo) {
+    // The raw text rather than toPlainText(), which would also turn no-break spaces into
+    // plain ones.
+    QString text = memo->document()->toRawText();
+    text.replace(QChar(QChar::ParagraphSeparator), QLatin1String("\r\n"));
+    text.replace(QChar(QChar::LineSeparator), QLatin1String("\r\n"));
+    return text;
+}
+
+void setMemoText(QPlainTextEdit* memo, QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    memo->setPlainText(text);
 }

@@ -50,6 +50,11 @@ QLabel* addLabelledField(QGridLayout& form, int row, int pair, const NamedContro
 
 // A multi-line box that lives in a group carrying its caption; see createGroup.
 QPlainTextEdit* createMemo(const NamedControl& control, QWidget* parent);
+// A memo's text as the file keeps it, with CR LF line breaks (Shift+Enter's line
+// separator too), and back. Stored texts loaded and saved again come back unchanged.
+QString memoText(const QPlainTextEdit* memo);
+void setMemoText(QPlainTextEdit* memo, QString text);
+
 // A framed group with a caption around one widget, which it takes over.
 QGroupBox* createGroup(const QString& caption, QWidget* content, QWidget* parent);
 
