@@ -104,7 +104,7 @@ QWidget* Tmainf::buildTreePanel() {
     treePopup_ = new QMenu(view);
     treePopup_->setObjectName(QStringLiteral("TBPopupMenu1"));
     addCommandItems(treePopup_, treePopupItems(), this, guard_);
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The view asks for its menu (custom context-menu policy); the menu is the window's.
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
         treePopup_->popup(view->viewport()->mapToGlobal(at));
     });

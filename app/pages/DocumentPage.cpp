@@ -1,10 +1,8 @@
 #include "DocumentPage.h"
 
-#include <QSplitter>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include "CommandGuard.h"
 #include "CommandItem.h"

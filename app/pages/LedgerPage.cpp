@@ -7,10 +7,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTableWidget>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include "CommandGuard.h"
 #include "CommandItem.h"
