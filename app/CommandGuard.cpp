@@ -36,6 +36,7 @@ void showTopLevelError(Desktop& desktop, QWidget* parent, std::exception_ptr err
 void CommandGuard::run(const std::function<void()>& command) const {
     try {
         command();
+    } catch (const CommandStopped&) {
     } catch (...) {
         showTopLevelError(desktop_, parent_, std::current_exception());
     }

@@ -6,6 +6,13 @@
 class Desktop;
 class QWidget;
 
+// Thrown by a command that has already told the person why it cannot go on: the guard
+// ends the command without a second message box.
+class CommandStopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "command stopped"; }
+};
+
 // The one guard around every command a person starts (a menu item, a button, a tree or
 // grid event): an error that the command does not handle itself ends the command and is
 // shown in a message box titled with the application's name; the program keeps running.

@@ -5,9 +5,12 @@
 
 #include "AppError.h"
 #include "BlobTransfer.h"
+#include "CommandGuard.h"
 #include "ContractFileFixture.h"
 #include "ContractQuery.h"
 #include "ScratchFolder.h"
+#include "ScratchFolderCheck.h"
+#include "ScriptedDesktop.h"
 #include "Transaction.h"
 
 namespace {
@@ -309,6 +312,26 @@ private Q_SLOTS:
                  qPrintable(folder));
         QVERIFY(QFileInfo(folder).isDir());
         QStandardPaths::setTestModeEnabled(false);
+    }
+
+    void aFolderThatCannotBeMadeIsToldOnceAndStopsTheCommand() {
+        const QString notAFolder = files->path("program.bin");
+        writeBytes(notAFolder, "x");
+        const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", notAFolder.toUtf8());  // the cache cannot hold it either
+        ScriptedDesktop desktop;
+        const CommandGuard guard(desktop, nullptr);
+        bool wentOn = false;
+        guard.run([&] {
+            ensureScratchFolder(ScratchFolder(notAFolder), desktop, nullptr);
+            wentOn = true;
+        });
+        qputenv("XDG_CACHE_HOME", oldCache);
+        QVERIFY(!wentOn);
+        QCOMPARE(desktop.messages.size(), 1);  // the guard adds no second box
+        QCOMPARE(desktop.lastMessage().text, QStringLiteral("新建文件夹出错"));
+        QCOMPARE(desktop.lastMessage().title, QStringLiteral("错误"));
+        QCOMPARE(desktop.lastMessage().icon, MessageIcon::Error);
     }
 };
 
