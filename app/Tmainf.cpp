@@ -21,6 +21,7 @@
 #include "Desktop.h"
 #include "FileWait.h"
 #include "Taboutf.h"
+#include "Tghdwform.h"
 #include "Tinfoset.h"
 #include "WelcomePanel.h"
 #include "pages/ContractInfoPage.h"
@@ -318,8 +319,14 @@ void Tmainf::LoadOtherScanList() { otherScanPage_->loadList(currentContractId())
 
 void Tmainf::showUnfinished() { showWarning(desktop_, this, QStringLiteral("此功能尚未完成")); }
 
-// The supplier directory is not built yet; until it is, it says so like the others.
-void Tmainf::TBItem14Click() { showUnfinished(); }
+// The contract page offers the units' names, so its list follows what the dialog changed.
+void Tmainf::TBItem14Click() {
+    {
+        Tghdwform dialog(myquery, guard_, this);
+        dialog.exec();
+    }
+    FillCategoryLists(QStringLiteral("ghdw"));
+}
 
 void Tmainf::TBItem15Click() {
     Taboutf about(this);
