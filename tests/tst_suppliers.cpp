@@ -1,5 +1,6 @@
 // The supplier directory "供货单位信息": its list, its fields, adding, editing, deleting
 // and searching units, and the contract page's "单位名称" list after it closes.
+#include <QAccessible>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -151,6 +152,12 @@ class SuppliersTest : public QObject {
             QVERIFY2(label, field.caption);
             QCOMPARE(label->buddy()->objectName(), QString::fromLatin1(field.control));
             QWidget* control = label->buddy();
+            // Assistive tools find the field through its label.
+            const auto labelled =
+                QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
+            QVERIFY2(labelled.size() == 1 &&
+                         labelled.first().first->text(QAccessible::Name) == label->text(),
+                     field.caption);
             QVERIFY(dialog_->rect().contains(
                 QRect(control->mapTo(dialog_.get(), QPoint()), control->size())));
             if (field.line != previousLine) {
