@@ -96,6 +96,9 @@ Tghdwform::Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* p
 void Tghdwform::buildLayout() {
     grid_ = createListGrid(QStringLiteral("StringGrid1"), this);
     grid_->setAccessibleName(QStringLiteral("供货单位"));
+    // Region and name nearly fill the list's width: beside a vertical scroll bar, a
+    // horizontal one would only shift the list by a few pixels and cost a row.
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     resetListGrid(*grid_, gridColumns());
     connect(grid_, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int previousRow, int) {
