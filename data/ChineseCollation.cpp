@@ -1,10 +1,10 @@
 #include "ChineseCollation.h"
 
+#include <sqlite3.h>
+
 #include <QCollator>
 #include <QLocale>
 #include <QString>
-#include <sqlite3.h>
-
 #include <cstring>
 
 #include "EngineError.h"
@@ -12,6 +12,8 @@
 namespace {
 
 int comparePinyin(void* context, int lengthA, const void* a, int lengthB, const void* b) {
+    // Equal texts are common in an ordered scan (units of one region): no need to decode.
+    if (lengthA == lengthB && (lengthA == 0 || std::memcmp(a, b, size_t(lengthA)) == 0)) return 0;
     const auto* collator = static_cast<const QCollator*>(context);
     const QString textA = QString::fromUtf8(static_cast<const char*>(a), lengthA);
     const QString textB = QString::fromUtf8(static_cast<const char*>(b), lengthB);
