@@ -1,10 +1,10 @@
 #include "ChineseCollation.h"
 
-#include <sqlite3.h>
-
 #include <QCollator>
 #include <QLocale>
 #include <QString>
+#include <sqlite3.h>
+
 #include <cstring>
 
 #include "EngineError.h"
