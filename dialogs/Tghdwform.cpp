@@ -64,8 +64,10 @@ constexpr int kRegionColumn = 0;
 constexpr int kNameColumn = 1;
 constexpr int kIdColumn = 2;
 
+constexpr QSize kDialogSize(671, 363);
 constexpr int kSearchBarHeight = 44;
 constexpr int kGridWidth = 273;
+constexpr int kSplitterWidth = 3;
 
 // Texts are not limited in length: a line edit's default limit would cut a long stored
 // text on load and save the cut text back.
@@ -90,15 +92,20 @@ Tghdwform::Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* p
     setWindowTitle(QStringLiteral("供货单位信息"));
     setModal(true);
     buildLayout();
-    setFixedSize(671, 363);
+    setFixedSize(kDialogSize);
 }
 
 void Tghdwform::buildLayout() {
+    // Made first, so that the tab key starts at the search field.
+    QWidget* searchBar = buildSearchBar();
+
     grid_ = createListGrid(QStringLiteral("StringGrid1"), this);
     grid_->setAccessibleName(QStringLiteral("供货单位"));
     // Region and name nearly fill the list's width: beside a vertical scroll bar, a
     // horizontal one would only shift the list by a few pixels and cost a row.
     grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Rows are chosen whole: the tab key leaves the list for the fields.
+    grid_->setTabKeyNavigation(false);
     resetListGrid(*grid_, gridColumns());
     connect(grid_, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int previousRow, int) {
@@ -107,18 +114,18 @@ void Tghdwform::buildLayout() {
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("Splitter1"));
-    splitter->setHandleWidth(3);
+    splitter->setHandleWidth(kSplitterWidth);
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(grid_);
     splitter->addWidget(buildFieldPanel());
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({kGridWidth, 671 - kGridWidth - 3});
+    splitter->setSizes({kGridWidth, kDialogSize.width() - kGridWidth - kSplitterWidth});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(buildSearchBar());
+    layout->addWidget(searchBar);
     layout->addWidget(splitter, 1);
 }
 

@@ -202,6 +202,21 @@ class SuppliersTest : public QObject {
         QCOMPARE(dialog_->editMode(), EditMode::Idle);
     }
 
+    void theTabKeyWalksTheDialogAsItIsLaidOut() {
+        openDialog({unit(1, "北京", "甲")});
+        control("Edit10")->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 15; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            if (qobject_cast<QComboBox*>(focus->parentWidget())) focus = focus->parentWidget();
+            visited << focus->objectName();
+        }
+        QCOMPARE(visited, (QStringList{"FlatButton5", "StringGrid1", "Edit1", "Edit2", "ComboBox1",
+                                       "Edit11", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7",
+                                       "Edit8", "Edit9", "FlatButton1", "FlatButton3"}));
+    }
+
     // ------------------------------------------------------------ list and fields
 
     void unitsAreListedByRegionThenNameInPinyinOrder() {
