@@ -476,6 +476,20 @@ class SuppliersTest : public QObject {
         QCOMPARE(stored().size(), 5);
     }
 
+    void aFailedDeleteIsReportedAndChangesNothing() {
+        openDialog(kSixUnits + QStringList{"create trigger refuse before delete on ghdwinfo "
+                                           "begin select raise(abort, '拒绝'); end"});
+        clickRow(3);
+        const QStringList before = stored();
+        press("FlatButton3");
+        QCOMPARE(desktop_->messages.size(), 2);  // the question, then the error
+        QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Error);
+        QVERIFY(desktop_->lastMessage().text.contains(QStringLiteral("拒绝")));
+        QCOMPARE(stored(), before);
+        QCOMPARE(currentRow(), 3);
+        QCOMPARE(shown("Edit1"), QStringLiteral("阿里巴巴"));
+    }
+
     void deletingTheLastUnitEmptiesTheFields() {
         openDialog({unit(1, "北京", "甲")});
         press("FlatButton3");
