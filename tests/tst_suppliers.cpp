@@ -133,7 +133,7 @@ class SuppliersTest : public QObject {
 
     // ------------------------------------------------------------ layout
 
-    void theDialogIsLaidOutAsDescribed() {
+    void searchBarListAndFieldsAreLaidOutLineByLine() {
         openDialog({});
         QCOMPARE(dialog_->objectName(), QStringLiteral("ghdwform"));
         QCOMPARE(dialog_->windowTitle(), QStringLiteral("供货单位信息"));
