@@ -25,15 +25,22 @@
 namespace {
 
 // Grid columns, in the order of LedgerSpec::columns.
-enum Column { NameColumn, FirstAmountColumn, SecondAmountColumn, DateColumn, NumberColumn,
-              InvoiceColumn, KeyColumn };
+enum Column {
+    NameColumn,
+    FirstAmountColumn,
+    SecondAmountColumn,
+    DateColumn,
+    NumberColumn,
+    InvoiceColumn,
+    KeyColumn
+};
 
 // Contents the page sets itself are never a person's edit: the change actions stay quiet.
 class QuietControls {
   public:
-    explicit QuietControls(std::initializer_list<QObject*> controls) {
+    explicit QuietControls(const std::vector<QWidget*>& controls) {
         blockers_.reserve(controls.size());
-        for (QObject* control : controls) blockers_.emplace_back(control);
+        for (QWidget* control : controls) blockers_.emplace_back(control);
     }
 
   private:
@@ -131,9 +138,10 @@ void LedgerPage::connectActions() {
             [this](int row, int, int previousRow, int) {
                 if (row != previousRow) showRowInEditor(row);
             });
-    for (QLineEdit* edit :
-         {nameEdit_, firstAmountEdit_, secondAmountEdit_, numberEdit_, invoiceEdit_})
-        connect(edit, &QLineEdit::textChanged, this, [this, edit] { editorChanged(edit); });
+    for (QWidget* control : editorControls()) {
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            connect(edit, &QLineEdit::textChanged, this, [this, edit] { editorChanged(edit); });
+    }
     connect(datePicker_, &QDateEdit::dateChanged, this, [this] { editorChanged(datePicker_); });
     connect(memo_, &QPlainTextEdit::textChanged, this, [this] { editorChanged(memo_); });
 
@@ -167,8 +175,7 @@ void LedgerPage::fillRecordRow(int row) {
     setCell(*grid_, row, DateColumn, sql::dateText(query_.date("fkrq")));
     setCell(*grid_, row, NumberColumn, query_.text("sbdh"));
     setCell(*grid_, row, InvoiceColumn, query_.text("fph"));
-    setCell(*grid_, row, KeyColumn,
-            QString::number(query_.integerAt(column(spec_.keyColumn))));
+    setCell(*grid_, row, KeyColumn, QString::number(query_.integerAt(column(spec_.keyColumn))));
 }
 
 void LedgerPage::fillSumsRow(qint64 contractId) {
@@ -205,8 +212,7 @@ void LedgerPage::showRowInEditor(int row) {
     try {
         const std::optional<qint64> key = keyOfRow(row);
         if (!key) return;
-        const QuietControls quiet{nameEdit_, firstAmountEdit_, secondAmountEdit_, numberEdit_,
-                                  invoiceEdit_, datePicker_, memo_};
+        const QuietControls quiet(editorControls());
         nameEdit_->setText(cellText(*grid_, row, NameColumn));
         firstAmountEdit_->setText(cellText(*grid_, row, FirstAmountColumn));
         secondAmountEdit_->setText(cellText(*grid_, row, SecondAmountColumn));
@@ -233,8 +239,7 @@ void LedgerPage::editorChanged(QWidget* control) {
 }
 
 void LedgerPage::clearEditors() {
-    const QuietControls quiet{nameEdit_, firstAmountEdit_, secondAmountEdit_, numberEdit_,
-                              invoiceEdit_, memo_};
+    const QuietControls quiet(editorControls());
     nameEdit_->clear();
     firstAmountEdit_->setText(QStringLiteral("0"));
     secondAmountEdit_->setText(QStringLiteral("0"));
@@ -245,8 +250,13 @@ void LedgerPage::clearEditors() {
 
 void LedgerPage::resetEditor() {
     clearEditors();
-    const QSignalBlocker quiet(datePicker_);
+    const QuietControls quiet(editorControls());
     datePicker_->setDate(guard_.desktop().now().date());
+}
+
+std::vector<QWidget*> LedgerPage::editorControls() const {
+    return {nameEdit_, firstAmountEdit_, secondAmountEdit_, datePicker_, numberEdit_, invoiceEdit_,
+            memo_};
 }
 
 void LedgerPage::setEditorButtonsEnabled(bool enabled) {
@@ -308,8 +318,7 @@ void LedgerPage::saveRecord() {
         // The record edited may have been deleted since, leaving the empty row current.
         const std::optional<qint64> key = keyOfRow(row);
         if (!key || *key == 0) {
-            showWarning(guard_.desktop(), this,
-                        QStringLiteral("当前行不是一条记录，修改没有保存"));
+            showWarning(guard_.desktop(), this, QStringLiteral("当前行不是一条记录，修改没有保存"));
             return;
         }
         query_.RunCommand(ledger_sql::updateRecord(spec_, *key, record));

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "LedgerSpec.h"
 
@@ -54,10 +55,10 @@ class LedgerPage : public QWidget {
     void showRowInEditor(int row);
     // The change action of every editor control (Edit30Change, DateTimePicker8Change ...).
     void editorChanged(QWidget* control);
-    void addRecord();      // "增加记录"
-    void cancelRecord();   // "取消"
-    void saveRecord();     // "保存"
-    void deleteRecord();   // "删除记录"
+    void addRecord();     // "增加记录"
+    void cancelRecord();  // "取消"
+    void saveRecord();    // "保存"
+    void deleteRecord();  // "删除记录"
 
     // The key in the current row: empty for the empty row, 0 for the sums row.
     std::optional<qint64> keyOfRow(int row) const;
@@ -66,6 +67,8 @@ class LedgerPage : public QWidget {
     bool amountIsValid(QLineEdit* edit, const QString& invalidMessage);
     LedgerRecordText editorRecord() const;
     void resetEditor();
+    // Every control of the editor, the buttons aside.
+    std::vector<QWidget*> editorControls() const;
     void setEditorButtonsEnabled(bool enabled);
     void makeRowCurrent(int row);
 
