@@ -558,6 +558,24 @@ class LedgersTest : public QObject {
         QCOMPARE(fileRecords(), before);
     }
 
+    // The record edited is gone from the file: saying it was saved would be untrue.
+    void savingAnEditOfAVanishedRecordIsReported_data() { addLedgerRows(); }
+    void savingAnEditOfAVanishedRecordIsReported() {
+        openWith(threeAndOne(), 2);
+        retype(edit(Name), QStringLiteral("改"));
+        ContractFileFixture::execute(file_,
+                                     {QStringLiteral("delete from %1").arg(u(ledger_->table))});
+
+        QTest::mouseClick(saveButton(), Qt::LeftButton);
+        QCOMPARE(desktop_->messages.size(), 1);
+        QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Error);
+        QVERIFY2(desktop_->lastMessage().text.startsWith(u("这条记录已不存在，修改没有保存")),
+                 qPrintable(desktop_->lastMessage().text));
+        QVERIFY(fileRecords().isEmpty());
+        QCOMPARE(mode(), 2);
+        QVERIFY(armed());
+    }
+
     // After a tree command no contract is selected: a new record has nowhere to go.
     void savingANewRecordWithNoContractSelectedWritesNothing_data() { addLedgerRows(); }
     void savingANewRecordWithNoContractSelectedWritesNothing() {
