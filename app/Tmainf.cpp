@@ -122,8 +122,9 @@ QWidget* Tmainf::buildPagePanel() {
     pages_->setObjectName(QStringLiteral("PageControl1"));
     infoPage_ = new ContractInfoPage(myquery, desktop_, pages_);
     documentPage_ = new DocumentPage(myquery, guard_, pages_);
-    paymentPage_ = new LedgerPage(paymentLedger(), myquery, guard_, pages_);
-    claimPage_ = new LedgerPage(claimLedger(), myquery, guard_, pages_);
+    const auto selectedContract = [this] { return currentContractId(); };
+    paymentPage_ = new LedgerPage(paymentLedger(), myquery, guard_, selectedContract, pages_);
+    claimPage_ = new LedgerPage(claimLedger(), myquery, guard_, selectedContract, pages_);
     contractScanPage_ = new ScanPage(contractScans(), myquery, guard_, pages_);
     otherScanPage_ = new ScanPage(otherScans(), myquery, guard_, pages_);
     pages_->addTab(infoPage_, QStringLiteral("合同信息"));
@@ -264,6 +265,9 @@ void Tmainf::TreeView1Change() {
     tree_->UpdateNodeImages();
     const crconname* record = tree_->selectedRecord();
     if (!record) return;
+    // A record being added or edited belongs to the contract selected before.
+    paymentPage_->abandonPendingRecord();
+    claimPage_->abandonPendingRecord();
     infoPage_->LoadContractRecord(record->contractId);
     LoadDocumentList();
     LoadPaymentList();

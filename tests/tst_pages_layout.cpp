@@ -41,7 +41,8 @@ Page makePage(const QString& name, ContractQuery& query, const CommandGuard& gua
     }
     if (name == QLatin1String("TabSheet3") || name == QLatin1String("TabSheet4")) {
         auto* page = new LedgerPage(
-            name == QLatin1String("TabSheet3") ? paymentLedger() : claimLedger(), query, guard);
+            name == QLatin1String("TabSheet3") ? paymentLedger() : claimLedger(), query, guard,
+            [] { return std::optional<qint64>(); });
         return {page, [page](auto id) { page->loadList(id); }, [page] { page->clearEditors(); }};
     }
     auto* page = new ScanPage(name == QLatin1String("TabSheet5") ? contractScans() : otherScans(),
@@ -302,7 +303,7 @@ class PagesLayoutTest : public QObject {
     }
 
     // Without a current contract a list is its titles over one empty row, whatever it
-    // showed before; with one, the layout is the same until rows are read. A reload never
+    // showed before (what a contract's list shows is each page's own test). A reload never
     // counts as moving to another row.
     void emptyListIsTitlesOverOneEmptyRow_data() {
         QTest::addColumn<QString>("page");
@@ -363,11 +364,8 @@ class PagesLayoutTest : public QObject {
         table->setCurrentCell(3, 0);
         QSignalSpy moved(table, &QTableWidget::currentCellChanged);
 
-        for (const std::optional<qint64>& contract :
-             {std::optional<qint64>(), std::optional<qint64>(42)}) {
-            subject.load(contract);
-            checkEmpty();
-        }
+        subject.load(std::nullopt);
+        checkEmpty();
         QCOMPARE(moved.count(), 0);
         QVERIFY(desktop_.messages.isEmpty());
     }

@@ -2,8 +2,9 @@
 
 #include "PageWidgets.h"
 
-// What tells the payment ledger from the claim ledger: the names and captions of every
-// control on the page. The two pages are otherwise built and behave the same.
+// What tells the payment ledger from the claim ledger: the table and columns behind the
+// page, its messages, and the names and captions of every control on the page. The two
+// pages are otherwise built and behave the same.
 struct LedgerSpec {
     QString page;
     QString toolbar;
@@ -16,6 +17,16 @@ struct LedgerSpec {
     NamedControl nameEdit, firstAmountEdit, secondAmountEdit, datePicker, numberEdit, invoiceEdit;
     NamedControl memo;  // its caption is the title of the group around it
     NamedControl saveButton, cancelButton;
+
+    // The table of the ledger and the columns whose names differ between the two; the
+    // second amount, the date, the two numbers and the remarks are named alike in both.
+    QString table;
+    QString keyColumn;
+    QString nameColumn;
+    QString firstAmountColumn;  // its sum over a contract is read under <column>sum
+
+    QString firstAmountInvalid, secondAmountInvalid;  // an amount that is not a number
+    QString deleteQuestion;
 };
 
 const LedgerSpec& paymentLedger();

@@ -1,0 +1,79 @@
+#include "LedgerSpec.h"
+
+namespace {
+
+// Both ledgers list the same columns; only the first amount is named for its ledger.
+GridColumns ledgerColumns(const QString& firstAmount) {
+    return {
+        {QStringLiteral("名称"), 200},     {firstAmount, 100},
+        {QStringLiteral("发票金额"), 100}, {QStringLiteral("付款日期"), 100},
+        {QStringLiteral("申报单号"), 150}, {QStringLiteral("发票号"), 150},
+        {QStringLiteral("编号"), 0},
+    };
+}
+
+}  // namespace
+
+const LedgerSpec& paymentLedger() {
+    static const LedgerSpec spec = [] {
+        LedgerSpec s;
+        s.page = QStringLiteral("TabSheet3");
+        s.toolbar = QStringLiteral("TBToolbar5");
+        s.addItem = {QStringLiteral("TBItem44"), QStringLiteral("增加记录")};
+        s.deleteItem = {QStringLiteral("TBItem43"), QStringLiteral("删除记录")};
+        s.printItem = {QStringLiteral("TBItem42"), QStringLiteral("打印列表")};
+        s.grid = QStringLiteral("StringGrid2");
+        s.columns = ledgerColumns(QStringLiteral("付款金额"));
+        s.nameEdit = {QStringLiteral("Edit30"), QStringLiteral("名称")};
+        s.firstAmountEdit = {QStringLiteral("Edit31"), QStringLiteral("付款金额")};
+        s.secondAmountEdit = {QStringLiteral("Edit32"), QStringLiteral("发票金额")};
+        s.datePicker = {QStringLiteral("DateTimePicker8"), QStringLiteral("付款日期")};
+        s.numberEdit = {QStringLiteral("Edit33"), QStringLiteral("申报单号")};
+        s.invoiceEdit = {QStringLiteral("Edit34"), QStringLiteral("发票号")};
+        s.memo = {QStringLiteral("Memo4"), QStringLiteral("备注")};
+        s.saveButton = {QStringLiteral("FlatButton7"), QStringLiteral("保存")};
+        s.cancelButton = {QStringLiteral("FlatButton8"), QStringLiteral("取消")};
+        s.table = QStringLiteral("htfk");
+        s.keyColumn = QStringLiteral("fkid");
+        s.nameColumn = QStringLiteral("fkname");
+        s.firstAmountColumn = QStringLiteral("fkje");
+        s.firstAmountInvalid = QStringLiteral("付款金额数据错误，请重新输入");
+        s.secondAmountInvalid = QStringLiteral("发票金额数据错误，请重新输入");
+        s.deleteQuestion = QStringLiteral("确定要删除当前付款记录吗？");
+        return s;
+    }();
+    return spec;
+}
+
+// The claim editor carries the payment editor's six labels, "付款金额" and "付款日期"
+// included; only the grid names its first amount "索赔金额". Both ledgers read alike.
+const LedgerSpec& claimLedger() {
+    static const LedgerSpec spec = [] {
+        LedgerSpec s;
+        s.page = QStringLiteral("TabSheet4");
+        s.toolbar = QStringLiteral("TBToolbar6");
+        s.addItem = {QStringLiteral("TBItem45"), QStringLiteral("增加记录")};
+        s.deleteItem = {QStringLiteral("TBItem46"), QStringLiteral("删除记录")};
+        s.printItem = {QStringLiteral("TBItem47"), QStringLiteral("打印列表")};
+        s.grid = QStringLiteral("StringGrid3");
+        s.columns = ledgerColumns(QStringLiteral("索赔金额"));
+        s.nameEdit = {QStringLiteral("Edit35"), QStringLiteral("名称")};
+        s.firstAmountEdit = {QStringLiteral("Edit36"), QStringLiteral("付款金额")};
+        s.secondAmountEdit = {QStringLiteral("Edit37"), QStringLiteral("发票金额")};
+        s.datePicker = {QStringLiteral("DateTimePicker9"), QStringLiteral("付款日期")};
+        s.numberEdit = {QStringLiteral("Edit38"), QStringLiteral("申报单号")};
+        s.invoiceEdit = {QStringLiteral("Edit39"), QStringLiteral("发票号")};
+        s.memo = {QStringLiteral("Memo5"), QStringLiteral("备注")};
+        s.saveButton = {QStringLiteral("FlatButton9"), QStringLiteral("保存")};
+        s.cancelButton = {QStringLiteral("FlatButton10"), QStringLiteral("取消")};
+        s.table = QStringLiteral("htsp");
+        s.keyColumn = QStringLiteral("spid");
+        s.nameColumn = QStringLiteral("spname");
+        s.firstAmountColumn = QStringLiteral("spje");
+        s.firstAmountInvalid = QStringLiteral("索赔金额数据错误，请重新输入");
+        s.secondAmountInvalid = QStringLiteral("发票金额数据错误，请重新输入");
+        s.deleteQuestion = QStringLiteral("确定要删除当前索赔记录吗？");
+        return s;
+    }();
+    return spec;
+}
