@@ -265,13 +265,13 @@ void Tmainf::TreeView1Change() {
     tree_->UpdateNodeImages();
     const crconname* record = tree_->selectedRecord();
     if (!record) return;
-    // A record being added or edited belongs to the contract selected before.
-    paymentPage_->abandonPendingRecord();
-    claimPage_->abandonPendingRecord();
     infoPage_->LoadContractRecord(record->contractId);
     LoadDocumentList();
     LoadPaymentList();
     LoadClaimList();
+    // A record being added or edited belongs to the contract selected before.
+    paymentPage_->abandonPendingRecord();
+    claimPage_->abandonPendingRecord();
     LoadContractScanList();
     LoadOtherScanList();
 }

@@ -376,6 +376,22 @@ class LedgersTest : public QObject {
         QCOMPARE(mode(), 2);
     }
 
+    // After "取消" the editor holds empty texts while a record row is still current: typing
+    // must not arm it, or "保存" would write those texts over that record.
+    void typingIntoAnEditorThatShowsNoRecordArmsNothing_data() { addLedgerRows(); }
+    void typingIntoAnEditorThatShowsNoRecordArmsNothing() {
+        openWith(threeAndOne());
+        QCOMPARE(editorText(), u("甲|1500|1400|2026-03-01|SB-1|FP-1|备注"));  // row 1 shown
+        clickRow(2);
+        trigger(ledger_->addItem);
+        QTest::mouseClick(cancelButton(), Qt::LeftButton);
+        retype(edit(Name), QStringLiteral("新名称"));
+        QVERIFY(idle());
+        const QStringList before = fileRecords();
+        QVERIFY(!saveButton()->isEnabled());
+        QCOMPARE(fileRecords(), before);
+    }
+
     // Picking a day in the drop-down calendar is a person's edit, though the calendar has
     // the keyboard focus while it is open.
     void pickingADayInTheCalendarArmsTheEditor_data() { addLedgerRows(); }
@@ -605,9 +621,11 @@ class LedgersTest : public QObject {
         for (int ledger : {0, 1}) {
             addCase(ledger, "third record") << 1 << 2 << true << QStringList{"1", "2"} << 1
                                             << u("乙|2.5|0|2026-03-02|SB-2|FP-2|第一行\r\n第二行");
-            // Row 1 is current after the reload already: a delete leaves the editor alone.
+            // Row 1 is current after the reload already; the editor, which showed the
+            // deleted record, shows the record now in its place.
             addCase(ledger, "first record")
-                << 1 << 0 << true << QStringList{"2", "3"} << 0 << u("|0|0|2026-03-15|||");
+                << 1 << 0 << true << QStringList{"2", "3"} << 0
+                << u("乙|2.5|0|2026-03-02|SB-2|FP-2|第一行\r\n第二行");
             addCase(ledger, "answered no") << 1 << 2 << false << QStringList{"1", "2", "3"} << 2
                                            << u("丙|100|100|2026-03-03|SB-3|FP-3|备注");
             addCase(ledger, "sums row") << 1 << 3 << true << QStringList{"1", "2", "3"} << 2
@@ -701,7 +719,8 @@ class LedgersTest : public QObject {
 
         selectContract(2);
         QVERIFY(idle());
-        QCOMPARE(editorText(), u("|0|0|2026-03-15|||"));
+        // The editor shows the newly selected contract's first record, current in its list.
+        QCOMPARE(editorText(), u("丁|7|8|2026-04-04|SB-4|FP-4|备注"));
         QCOMPARE(fileRecords(), before);
 
         // The other page's editor is dropped too.

@@ -219,6 +219,7 @@ void LedgerPage::showRowInEditor(int row) {
         numberEdit_->setText(cellText(*grid_, row, NumberColumn));
         invoiceEdit_->setText(cellText(*grid_, row, InvoiceColumn));
         memo_->clear();
+        shownRecord_ = key;
         if (*key == 0) return;  // the sums row: the date picker keeps its date
 
         datePicker_->setDate(sql::parseStoredDate(cellText(*grid_, row, DateColumn)));
@@ -234,11 +235,15 @@ void LedgerPage::editorChanged(QWidget* control) {
     // Neither the sums row nor the empty row is a record that could be edited.
     const std::optional<qint64> key = keyOfRow(grid_->currentRow());
     if (!key || *key == 0) return;
+    // Only the record the editor shows can be edited: after a reload or "取消" the editor
+    // holds other texts, and saving them would write them over the current row's record.
+    if (mode_ == EditMode::Idle && shownRecord_ != key) return;
     setEditorButtonsEnabled(true);
     if (mode_ == EditMode::Idle) mode_ = EditMode::Edited;
 }
 
 void LedgerPage::clearEditors() {
+    shownRecord_.reset();
     const QuietControls quiet(editorControls());
     nameEdit_->clear();
     firstAmountEdit_->setText(QStringLiteral("0"));
@@ -288,7 +293,11 @@ void LedgerPage::cancelRecord() {
     mode_ = EditMode::Idle;
 }
 
-void LedgerPage::abandonPendingRecord() { cancelRecord(); }
+void LedgerPage::abandonPendingRecord() {
+    cancelRecord();
+    // The newly listed contract's first record is current: the editor shows it, ready to edit.
+    showRowInEditor(grid_->currentRow());
+}
 
 bool LedgerPage::amountIsValid(QLineEdit* edit, const QString& invalidMessage) {
     if (sql::isAmountText(edit->text())) return true;
@@ -332,6 +341,8 @@ void LedgerPage::saveRecord() {
     // A new record is the last one; an edited one stays where it was. Either is shown as
     // it now stands in the file, unless it is the first row, current already.
     makeRowCurrent(saved == EditMode::NewRecord ? grid_->rowCount() - 2 : row);
+    // On the first row the editor keeps what was typed, which is what the file now holds.
+    shownRecord_ = keyOfRow(grid_->currentRow());
     mode_ = EditMode::Idle;
     setEditorButtonsEnabled(false);
 }
@@ -346,4 +357,9 @@ void LedgerPage::deleteRecord() {
     if (*key != 0) query_.RunCommand(ledger_sql::deleteRecord(spec_, *key));
     loadList(selectedContract_());
     if (row > 1) makeRowCurrent(row - 1);
+    // An editor left showing the deleted record shows the row now current instead.
+    if (*key != 0 && shownRecord_ == key) {
+        resetEditor();
+        showRowInEditor(grid_->currentRow());
+    }
 }

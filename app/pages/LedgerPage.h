@@ -77,6 +77,7 @@ class LedgerPage : public QWidget {
     const CommandGuard& guard_;
     SelectedContract selectedContract_;
     EditMode mode_ = EditMode::Idle;
+    std::optional<qint64> shownRecord_;  // the record whose texts the editor holds
 
     QTableWidget* grid_ = nullptr;
     QLineEdit* nameEdit_ = nullptr;
