@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTableWidget>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -21,6 +22,7 @@
 #include "ContractQuery.h"
 #include "DocumentConverter.h"
 #include "DocumentPage.h"
+#include "LibreOfficeConverter.h"
 #include "RtfReader.h"
 #include "ScratchFolder.h"
 #include "ScriptedDesktop.h"
@@ -135,11 +137,11 @@ class DocumentsTest : public QObject {
     std::unique_ptr<DocumentPage> page_;
     std::optional<qint64> selected_ = 1;
 
-    void makePage(const QString& programFolder) {
+    void makePage(const QString& programFolder, DocumentConverter* converter = nullptr) {
         page_.reset();
         scratch_ = std::make_unique<ScratchFolder>(programFolder);
         page_ = std::make_unique<DocumentPage>(
-            *query_, *guard_, *scratch_, *converter_,
+            *query_, *guard_, *scratch_, converter ? *converter : *converter_,
             DocumentPage::WindowLinks{[this] { return selected_; },
                                       [] { return QStringLiteral("HT-2026-01"); }});
         page_->resize(800, 500);
@@ -342,6 +344,44 @@ class DocumentsTest : public QObject {
         QCOMPARE(fileBytes(rtfCopy), ScriptedConverter::rtfFor(picked));
         QCOMPARE(preview()->toPlainText(), previewOf(ScriptedConverter::rtfFor(picked)));
         QCOMPARE(listedNames().first(), QStringLiteral("合同.doc"));
+    }
+
+    // A real Word document with Chinese text, made by the office itself, goes in with an RTF
+    // copy that holds the same text, and the preview reads that copy.
+    void aWordDocumentIsConvertedByTheOffice() {
+        const QString office = LibreOfficeConverter::installedProgram();
+        QVERIFY2(!office.isEmpty(), "LibreOffice is not installed (libreoffice-writer-nogui)");
+        const QString text = QStringLiteral("甲方：北京建设集团\n合同总价：壹佰万元整\n");
+        const QString source = pickedFile("合同文本.txt", text.toUtf8());
+        QProcess maker;
+        maker.start(office, {"-env:UserInstallation=" +
+                                 QUrl::fromLocalFile(files_->path("maker")).toString(QUrl::FullyEncoded),
+                             "--headless", "--infilter=Text (encoded):UTF8", "--convert-to",
+                             "doc:MS Word 97", "--outdir", QFileInfo(source).path(), source});
+        QVERIFY(maker.waitForFinished(120000));
+        const QString word = QFileInfo(source).path() + "/合同文本.doc";
+        const QByteArray original = fileBytes(word);
+        QVERIFY2(!original.isEmpty(), maker.readAll().constData());
+        LibreOfficeConverter converter;
+        makePage(files_->programFolder(), &converter);
+        seed({});
+
+        import("TBItem35", word);
+
+        QVERIFY2(desktop_->messages.isEmpty(), qPrintable(desktop_->messageTexts().join('\n')));
+        QCOMPARE(fileBytes(word), original);
+        const StoredDocument stored = storedDocuments(file_).first();
+        QCOMPARE(stored.document, original);
+        QVERIFY(stored.rtf);
+        const QByteArray rtf = *stored.rtf;
+        qsizetype at = 0;
+        for (const QChar ch : QStringLiteral("甲方：北京建设集团合同总价：壹佰万元整")) {
+            const QByteArray escape = "\\u" + QByteArray::number(ch.unicode());
+            at = rtf.indexOf(escape, at);
+            QVERIFY2(at > 0, qPrintable(QString(ch)));
+        }
+        QCOMPARE(fileBytes(scratchFile("合同文本.rtf")), rtf);
+        QCOMPARE(preview()->toPlainText(), previewOf(rtf));
     }
 
     // A stale RTF file of the same name is replaced, never reused.
