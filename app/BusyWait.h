@@ -7,12 +7,12 @@
 // a window are dropped, while the windows go on painting. Dropped rather than held back,
 // so that a click made while waiting does not act once the wait is over.
 class BusyWait : public QObject {
-public:
+  public:
     BusyWait();
     ~BusyWait() override;
     BusyWait(const BusyWait&) = delete;
     BusyWait& operator=(const BusyWait&) = delete;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

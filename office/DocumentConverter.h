@@ -16,7 +16,7 @@ struct ConversionResult {
 // Turns a word-processor document into rich text (RTF) for the read-only preview.
 // The program uses a headless office suite; tests put a scripted converter in its place.
 class DocumentConverter {
-public:
+  public:
     virtual ~DocumentConverter() = default;
     // Writes the RTF copy of the document to rtfPath, replacing a file there; the document
     // itself is left as it is. Blocks until the copy is made or the converter gives up.

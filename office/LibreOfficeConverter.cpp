@@ -64,13 +64,12 @@ ConversionResult LibreOfficeConverter::convertToRtf(const QString& documentPath,
 
     QProcess office;
     office.setProgram(program);
-    office.setArguments({QStringLiteral("-env:UserInstallation=") + profile,
-                         QStringLiteral("--headless"), QStringLiteral("--invisible"),
-                         QStringLiteral("--nologo"), QStringLiteral("--norestore"),
-                         QStringLiteral("--nodefault"), QStringLiteral("--nolockcheck"),
-                         QStringLiteral("--convert-to"), QStringLiteral("rtf"),
-                         QStringLiteral("--outdir"), outFolder,
-                         QFileInfo(documentPath).absoluteFilePath()});
+    office.setArguments(
+        {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
+         QStringLiteral("--invisible"), QStringLiteral("--nologo"), QStringLiteral("--norestore"),
+         QStringLiteral("--nodefault"), QStringLiteral("--nolockcheck"),
+         QStringLiteral("--convert-to"), QStringLiteral("rtf"), QStringLiteral("--outdir"),
+         outFolder, QFileInfo(documentPath).absoluteFilePath()});
     office.setProcessChannelMode(QProcess::MergedChannels);
     office.setStandardInputFile(QProcess::nullDevice());
     // A group of its own: the start program is a script that starts the office proper, and

@@ -10,7 +10,7 @@
 // The wait runs a local event loop, so the program's windows keep painting; keeping the
 // person's input away meanwhile is the caller's business.
 class LibreOfficeConverter : public DocumentConverter {
-public:
+  public:
     static constexpr int kDefaultTimeoutMs = 60 * 1000;
 
     // `program` is the office's start program; empty: the one installed on this machine.
@@ -21,7 +21,7 @@ public:
     // The start program of the office installed on this machine; empty when there is none.
     static QString installedProgram();
 
-private:
+  private:
     QString program_;
     int timeoutMs_;
 };

@@ -32,7 +32,7 @@ namespace {
 // Stands in for the office program: writes an RTF copy naming the document, or answers
 // as a missing or failing converter would. Remembers what it was given.
 class ScriptedConverter : public DocumentConverter {
-public:
+  public:
     ConversionResult::Status status = ConversionResult::Converted;
     QString detail;
     std::function<void()> whileWaiting;
@@ -78,8 +78,8 @@ QMap<qint64, StoredDocument> storedDocuments(const QString& file) {
     while (statement && sqlite3_step(statement) == SQLITE_ROW) {
         StoredDocument row;
         row.conid = sqlite3_column_int64(statement, 1);
-        row.name = QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)));
+        row.name =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)));
         row.document = bytes(3);
         if (sqlite3_column_type(statement, 4) != SQLITE_NULL) row.rtf = bytes(4);
         rows.insert(sqlite3_column_int64(statement, 0), row);
@@ -94,8 +94,9 @@ QString hex(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex())
 // A document row of contract `conid`, with an RTF copy when one is given.
 QString documentRow(qint64 id, qint64 conid, const QString& name,
                     std::optional<QByteArray> rtf = std::nullopt) {
-    return QStringLiteral("insert into httext (id,conid,textname,docfile,rtffile) values "
-                          "(%1,%2,'%3',x'%4',%5)")
+    return QStringLiteral(
+               "insert into httext (id,conid,textname,docfile,rtffile) values "
+               "(%1,%2,'%3',x'%4',%5)")
         .arg(id)
         .arg(conid)
         .arg(name)
@@ -157,9 +158,7 @@ class DocumentsTest : public QObject {
     QTableWidget* grid() const { return page_->findChild<QTableWidget*>("StringGrid1"); }
     QTextEdit* preview() const { return page_->findChild<QTextEdit*>("RichEdit1"); }
     void trigger(const char* item) const { page_->findChild<QAction*>(item)->trigger(); }
-    QString scratchFile(const QString& name) const {
-        return QDir(scratch_->path()).filePath(name);
-    }
+    QString scratchFile(const QString& name) const { return QDir(scratch_->path()).filePath(name); }
 
     // The list as shown: "number|name|type|key" per row.
     QStringList listed() const {
@@ -227,11 +226,13 @@ class DocumentsTest : public QObject {
     void listShowsTheContractsDocumentsFirstOneCurrent() {
         StatementLog log(*query_);
         seed(fourDocuments());
-        QCOMPARE(listed(), QStringList({"HT-2026-01|合同.doc|.doc|3", "HT-2026-01|附件.PDF|.PDF|5",
-                                        "HT-2026-01|图纸.DOC|.DOC|6", "HT-2026-01|说明.doc|.doc|8"}));
+        QCOMPARE(listed(),
+                 QStringList({"HT-2026-01|合同.doc|.doc|3", "HT-2026-01|附件.PDF|.PDF|5",
+                              "HT-2026-01|图纸.DOC|.DOC|6", "HT-2026-01|说明.doc|.doc|8"}));
         QCOMPARE(grid()->currentRow(), 0);
         // The documents stay in the file: listing reads names only.
-        QVERIFY2(!log.statements.join(' ').contains("docfile"), qPrintable(log.statements.join('\n')));
+        QVERIFY2(!log.statements.join(' ').contains("docfile"),
+                 qPrintable(log.statements.join('\n')));
 
         ContractFileFixture::execute(file_, {documentRow(10, 1, QStringLiteral("无扩展名"))});
         clickRow(2);
@@ -254,25 +255,26 @@ class DocumentsTest : public QObject {
         QTest::addColumn<QString>("picked");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<int>("changedRow");  // row of the list that holds the picked file
-        QTest::addColumn<bool>("sameKey");     // that row kept the key it had
+        QTest::addColumn<bool>("sameKey");    // that row kept the key it had
 
         const QStringList two{documentRow(3, 1, "合同.doc", QByteArray("{\\rtf1 old}")),
                               documentRow(5, 1, "附件.pdf")};
         QTest::newRow("first document takes the empty row")
-            << QStringList() << 0 << "TBItem35" << "合同.doc" << QStringList{"合同.doc"} << 0
-            << false;
+            << QStringList() << 0 << "TBItem35"
+            << "合同.doc" << QStringList{"合同.doc"} << 0 << false;
         QTest::newRow("replacing on an empty list adds")
-            << QStringList() << 0 << "TBItem41" << "合同.doc" << QStringList{"合同.doc"} << 0
-            << false;
+            << QStringList() << 0 << "TBItem41"
+            << "合同.doc" << QStringList{"合同.doc"} << 0 << false;
         QTest::newRow("adding appends, whatever row is current")
-            << two << 1 << "TBItem35" << "补充协议.docx"
-            << QStringList{"合同.doc", "附件.pdf", "补充协议.docx"} << 2 << false;
+            << two << 1 << "TBItem35"
+            << "补充协议.docx" << QStringList{"合同.doc", "附件.pdf", "补充协议.docx"} << 2
+            << false;
         QTest::newRow("replacing keeps the key and the place")
-            << two << 1 << "TBItem41" << "附件二.DOC" << QStringList{"合同.doc", "附件二.DOC"} << 1
-            << true;
+            << two << 1 << "TBItem41"
+            << "附件二.DOC" << QStringList{"合同.doc", "附件二.DOC"} << 1 << true;
         QTest::newRow("a .doc replaced by a .pdf")
-            << two << 0 << "TBItem41" << "合同.pdf" << QStringList{"合同.pdf", "附件.pdf"} << 0
-            << true;
+            << two << 0 << "TBItem41"
+            << "合同.pdf" << QStringList{"合同.pdf", "附件.pdf"} << 0 << true;
     }
     void importAddsOrReplaces() {
         QFETCH(QStringList, seeded);
@@ -304,8 +306,8 @@ class DocumentsTest : public QObject {
         QCOMPARE(stored.document, fileBytes(source));
         // Only a word-processor document gets a copy; a replaced one never keeps the old.
         const bool word = picked.endsWith(".doc", Qt::CaseInsensitive);
-        QCOMPARE(stored.rtf, word ? std::optional<QByteArray>(ScriptedConverter::rtfFor(picked))
-                                  : kNoCopy);
+        QCOMPARE(stored.rtf,
+                 word ? std::optional<QByteArray>(ScriptedConverter::rtfFor(picked)) : kNoCopy);
         QCOMPARE(converter_->documents.size(), word ? 1 : 0);
         // The other rows are as they were.
         for (auto it = before.cbegin(); it != before.cend(); ++it)
@@ -354,10 +356,11 @@ class DocumentsTest : public QObject {
         const QString text = QStringLiteral("甲方：北京建设集团\n合同总价：壹佰万元整\n");
         const QString source = pickedFile("合同文本.txt", text.toUtf8());
         QProcess maker;
-        maker.start(office, {"-env:UserInstallation=" +
-                                 QUrl::fromLocalFile(files_->path("maker")).toString(QUrl::FullyEncoded),
-                             "--headless", "--infilter=Text (encoded):UTF8", "--convert-to",
-                             "doc:MS Word 97", "--outdir", QFileInfo(source).path(), source});
+        maker.start(office,
+                    {"-env:UserInstallation=" +
+                         QUrl::fromLocalFile(files_->path("maker")).toString(QUrl::FullyEncoded),
+                     "--headless", "--infilter=Text (encoded):UTF8", "--convert-to",
+                     "doc:MS Word 97", "--outdir", QFileInfo(source).path(), source});
         QVERIFY(maker.waitForFinished(120000));
         const QString word = QFileInfo(source).path() + "/合同文本.doc";
         const QByteArray original = fileBytes(word);
@@ -405,12 +408,12 @@ class DocumentsTest : public QObject {
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
-        QTest::newRow("office missing") << int(ConversionResult::Missing)
-                                        << "您的机器上没有安装word" << "Error";
-        QTest::newRow("conversion failed")
-            << int(ConversionResult::Failed)
-            << "无法生成文档的预览：文档转换超时，转换程序已被结束。"
-            << QCoreApplication::applicationName();
+        QTest::newRow("office missing")
+            << int(ConversionResult::Missing) << "您的机器上没有安装word"
+            << "Error";
+        QTest::newRow("conversion failed") << int(ConversionResult::Failed)
+                                           << "无法生成文档的预览：文档转换超时，转换程序已被结束。"
+                                           << QCoreApplication::applicationName();
     }
     void noRtfCopyStoresTheDocumentAlone() {
         QFETCH(int, status);
@@ -483,12 +486,22 @@ class DocumentsTest : public QObject {
         QTest::addColumn<QString>("stale");  // what stands in the scratch folder already
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
-        QTest::newRow("file gone") << "gone.doc" << "" << "拷贝文件出错" << "错误";
-        QTest::newRow("a folder picked") << "folder.doc" << "" << "拷贝文件出错" << "错误";
+        QTest::newRow("file gone") << "gone.doc"
+                                   << ""
+                                   << "拷贝文件出错"
+                                   << "错误";
+        QTest::newRow("a folder picked") << "folder.doc"
+                                         << ""
+                                         << "拷贝文件出错"
+                                         << "错误";
         QTest::newRow("stale copy cannot be removed")
-            << "合同.doc" << "合同.doc" << "临时文件正在使用" << QCoreApplication::applicationName();
+            << "合同.doc"
+            << "合同.doc"
+            << "临时文件正在使用" << QCoreApplication::applicationName();
         QTest::newRow("stale RTF cannot be removed")
-            << "合同.doc" << "合同.rtf" << "临时文件正在使用" << QCoreApplication::applicationName();
+            << "合同.doc"
+            << "合同.rtf"
+            << "临时文件正在使用" << QCoreApplication::applicationName();
     }
     void importThatCannotCopyWritesNothing() {
         QFETCH(QString, picked);
@@ -509,11 +522,30 @@ class DocumentsTest : public QObject {
         import("TBItem35", source);
 
         QCOMPARE(desktop_->messages.size(), 1);
-        QVERIFY2(desktop_->lastMessage().text.startsWith(text), qPrintable(desktop_->lastMessage().text));
+        QVERIFY2(desktop_->lastMessage().text.startsWith(text),
+                 qPrintable(desktop_->lastMessage().text));
         QCOMPARE(desktop_->lastMessage().title, title);
         QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Error);
         QVERIFY(converter_->documents.isEmpty());
         QCOMPARE(storedDocuments(file_).keys(), before.keys());
+    }
+
+    // A file picked from the scratch folder is its own copy: making way for the copy
+    // must not delete the very file being imported.
+    void aFilePickedFromTheScratchFolderIsKept() {
+        seed({});
+        const QString inScratch = scratchFile("草稿.doc");
+        QFile draft(inScratch);
+        QVERIFY(draft.open(QIODevice::WriteOnly));
+        draft.write("the only copy of a draft");
+        draft.close();
+
+        import("TBItem35", inScratch);
+
+        QVERIFY(desktop_->messages.isEmpty());
+        QCOMPARE(fileBytes(inScratch), QByteArray("the only copy of a draft"));
+        QCOMPARE(storedDocuments(file_).first().document, QByteArray("the only copy of a draft"));
+        QCOMPARE(converter_->documents, QStringList{inScratch});
     }
 
     // A failing write leaves no row without its document and no renamed row with old bytes.
@@ -525,9 +557,9 @@ class DocumentsTest : public QObject {
     void failingStoreLeavesTheFileAsItWas() {
         QFETCH(QString, item);
         seed(fourDocuments());
-        ContractFileFixture::execute(
-            file_, {"create trigger refuse before update of docfile on httext "
-                    "begin select raise(abort,'磁盘已满'); end"});
+        ContractFileFixture::execute(file_,
+                                     {"create trigger refuse before update of docfile on httext "
+                                      "begin select raise(abort,'磁盘已满'); end"});
         const auto before = storedDocuments(file_);
 
         import(item.toLatin1().constData(), pickedFile("新文本.doc"));
@@ -664,9 +696,11 @@ class DocumentsTest : public QObject {
             << 3 << int(MessageAnswer::Yes) << QStringList{"合同.doc", "附件.PDF", "图纸.DOC"} << 2
             << "图纸.DOC";
         QTest::newRow("row 2: row 1 current, preview kept")
-            << 1 << int(MessageAnswer::Yes) << QStringList{"合同.doc", "图纸.DOC", "说明.doc"} << 0 << "";
+            << 1 << int(MessageAnswer::Yes) << QStringList{"合同.doc", "图纸.DOC", "说明.doc"} << 0
+            << "";
         QTest::newRow("row 1: row 1 current, preview kept")
-            << 0 << int(MessageAnswer::Yes) << QStringList{"附件.PDF", "图纸.DOC", "说明.doc"} << 0 << "";
+            << 0 << int(MessageAnswer::Yes) << QStringList{"附件.PDF", "图纸.DOC", "说明.doc"} << 0
+            << "";
         QTest::newRow("answered no") << 2 << int(MessageAnswer::No) << all << 2 << "";
     }
     void deletingAsksThenReloads() {
@@ -712,9 +746,8 @@ class DocumentsTest : public QObject {
     // A delete the file refuses is reported, and the list still shows the document.
     void failingDeleteIsReported() {
         seed(fourDocuments());
-        ContractFileFixture::execute(
-            file_, {"create trigger keep before delete on httext "
-                    "begin select raise(abort,'文件只读'); end"});
+        ContractFileFixture::execute(file_, {"create trigger keep before delete on httext "
+                                             "begin select raise(abort,'文件只读'); end"});
         trigger("TBItem38");
         QCOMPARE(desktop_->messages.size(), 2);
         QVERIFY(desktop_->lastMessage().text.contains("文件只读"));

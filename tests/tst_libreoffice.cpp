@@ -44,12 +44,14 @@ class LibreOfficeTest : public QObject {
     // each run, then writes an RTF file where the real one would.
     QString recordingOffice() {
         const QString office = path("office");
-        writeScript(office, "printf '%s\\n' \"$@\" >> '" + path("arguments").toUtf8() +
-                                "'\necho >> '" + path("arguments").toUtf8() +
-                                "'\n"
-                                "while [ $# -gt 1 ]; do [ \"$1\" = --outdir ] && out=\"$2\"; shift; done\n"
-                                "name=$(basename \"$1\")\n"
-                                "printf '{\\\\rtf1 made}' > \"$out/${name%.*}.rtf\"\n");
+        QByteArray script = R"(printf '%s\n' "$@" >> LOG
+echo >> LOG
+while [ $# -gt 1 ]; do [ "$1" = --outdir ] && out="$2"; shift; done
+name=$(basename "$1")
+printf '{\\rtf1 made}' > "$out/${name%.*}.rtf"
+)";
+        script.replace("LOG", QByteArray("'" + path("arguments").toUtf8() + "'"));
+        writeScript(office, script);
         return office;
     }
     QString document(const QString& name) {
@@ -104,8 +106,7 @@ class LibreOfficeTest : public QObject {
             QVERIFY(arguments.contains("--headless"));
             QCOMPARE(arguments.at(arguments.indexOf("--convert-to") + 1), QStringLiteral("rtf"));
             QCOMPARE(arguments.last(), doc);
-            const QString profileFolder =
-                QUrl(arguments.first().section('=', 1)).toLocalFile();
+            const QString profileFolder = QUrl(arguments.first().section('=', 1)).toLocalFile();
             QVERIFY2(!QFileInfo::exists(profileFolder), qPrintable(profileFolder));
         }
         QVERIFY(profiles[0] != profiles[1]);
@@ -117,7 +118,8 @@ class LibreOfficeTest : public QObject {
         const ConversionResult result =
             LibreOfficeConverter(office).convertToRtf(document("坏.doc"), path("坏.rtf"));
         QCOMPARE(result.status, ConversionResult::Failed);
-        QVERIFY2(result.detail.contains("source file could not be loaded"), qPrintable(result.detail));
+        QVERIFY2(result.detail.contains("source file could not be loaded"),
+                 qPrintable(result.detail));
         QVERIFY(!QFileInfo::exists(path("坏.rtf")));
     }
 

@@ -78,18 +78,19 @@ DocumentPage::DocumentPage(ContractQuery& query, const CommandGuard& guard,
         return item;
     };
     auto* toolbar = createPageToolbar(QStringLiteral("TBToolbar4"), this);
-    addCommandItems(toolbar,
-                    {
-                        command("TBItem35", QStringLiteral("增加新文档"),
-                                [this] { TBItem41Click(ImportMode::Add); }),
-                        command("TBItem41", QStringLiteral("导入替换当前文档"),
-                                [this] { TBItem41Click(ImportMode::Update); }),
-                        command("TBItem40", QStringLiteral("打开当前文档"), [this] { TBItem40Click(); }),
-                        // Offered, but templates are not kept yet.
-                        command("TBItem39", QStringLiteral("保存入模板"), {}),
-                        command("TBItem38", QStringLiteral("删除文档"), [this] { TBItem38Click(); }),
-                    },
-                    this, guard_);
+    addCommandItems(
+        toolbar,
+        {
+            command("TBItem35", QStringLiteral("增加新文档"),
+                    [this] { TBItem41Click(ImportMode::Add); }),
+            command("TBItem41", QStringLiteral("导入替换当前文档"),
+                    [this] { TBItem41Click(ImportMode::Update); }),
+            command("TBItem40", QStringLiteral("打开当前文档"), [this] { TBItem40Click(); }),
+            // Offered, but templates are not kept yet.
+            command("TBItem39", QStringLiteral("保存入模板"), {}),
+            command("TBItem38", QStringLiteral("删除文档"), [this] { TBItem38Click(); }),
+        },
+        this, guard_);
 
     grid_ = createListGrid(QStringLiteral("StringGrid1"), this);
     resetListGrid(*grid_, kDocumentColumns);
@@ -122,7 +123,8 @@ void DocumentPage::LoadDocumentList(std::optional<qint64> contractId) {
     // Names only: the documents themselves stay in the file until one is asked for.
     query_.RunQuery(QStringLiteral("select id,textname from httext where conid=") +
                     QString::number(*contractId));
-    for (; !query_.eof(); query_.next()) rows.push_back({query_.integer("id"), query_.text("textname")});
+    for (; !query_.eof(); query_.next())
+        rows.push_back({query_.integer("id"), query_.text("textname")});
     query_.close();
     if (rows.empty()) return;
 
@@ -214,9 +216,9 @@ QString DocumentPage::convertForPreview(const QString& copy) {
             showPreview(rtfPath);
             return rtfPath;
         case ConversionResult::Missing:
-            guard_.desktop().showMessage(this, {QStringLiteral("您的机器上没有安装word"),
-                                                QStringLiteral("Error"), MessageIcon::Error,
-                                                MessageButtons::Ok});
+            guard_.desktop().showMessage(
+                this, {QStringLiteral("您的机器上没有安装word"), QStringLiteral("Error"),
+                       MessageIcon::Error, MessageButtons::Ok});
             return {};
         case ConversionResult::Failed:
             showTopLevelError(guard_.desktop(), this,

@@ -8,8 +8,8 @@
 #include "SqlLiteral.h"
 #include "Transaction.h"
 
-qint64 storeDocumentRow(ContractQuery& query, qint64 contractId, qint64 currentId,
-                        ImportMode mode, const QString& documentPath, const QString& rtfPath) {
+qint64 storeDocumentRow(ContractQuery& query, qint64 contractId, qint64 currentId, ImportMode mode,
+                        const QString& documentPath, const QString& rtfPath) {
     const QString name = sql::textLiteral(QFileInfo(documentPath).fileName());
     const QString table = QStringLiteral("httext");
     const QString idColumn = QStringLiteral("id");

@@ -16,5 +16,5 @@ enum class ImportMode { Add, Update };
 // a replaced document had are never read back into memory. Without an RTF copy (empty
 // rtfPath) the row keeps none: a replaced document must not preview as the one before it.
 // Returns the row's id.
-qint64 storeDocumentRow(ContractQuery& query, qint64 contractId, qint64 currentId,
-                        ImportMode mode, const QString& documentPath, const QString& rtfPath);
+qint64 storeDocumentRow(ContractQuery& query, qint64 contractId, qint64 currentId, ImportMode mode,
+                        const QString& documentPath, const QString& rtfPath);
