@@ -20,6 +20,7 @@
 #include "ContractFileNaming.h"
 #include "Desktop.h"
 #include "FileWait.h"
+#include "LibreOfficeConverter.h"
 #include "Taboutf.h"
 #include "Tghdwform.h"
 #include "Tinfoset.h"
@@ -41,7 +42,8 @@ Tmainf::Tmainf(Desktop& desktop, const QString& programFolder, QWidget* parent)
       desktop_(desktop),
       programFolder_(programFolder),
       guard_(desktop, this),
-      scratch_(programFolder) {
+      scratch_(programFolder),
+      converter_(std::make_unique<LibreOfficeConverter>()) {
     setObjectName(QStringLiteral("mainf"));
     setWindowTitle(QStringLiteral("Vemora合同管理软件"));
 
@@ -121,8 +123,10 @@ QWidget* Tmainf::buildPagePanel() {
     pages_ = new QTabWidget(panel);
     pages_->setObjectName(QStringLiteral("PageControl1"));
     infoPage_ = new ContractInfoPage(myquery, desktop_, pages_);
-    documentPage_ = new DocumentPage(myquery, guard_, pages_);
     const auto selectedContract = [this] { return currentContractId(); };
+    documentPage_ = new DocumentPage(
+        myquery, guard_, scratch_, *converter_,
+        {selectedContract, [this] { return infoPage_->contractNumber(); }}, pages_);
     paymentPage_ = new LedgerPage(paymentLedger(), myquery, guard_, selectedContract, pages_);
     claimPage_ = new LedgerPage(claimLedger(), myquery, guard_, selectedContract, pages_);
     contractScanPage_ = new ScanPage(contractScans(), myquery, guard_, pages_);

@@ -11,6 +11,7 @@
 class ContractInfoPage;
 class ContractTree;
 class Desktop;
+class DocumentConverter;
 class DocumentPage;
 class LedgerPage;
 class QLabel;
@@ -94,6 +95,7 @@ private:
     ContractQuery myquery;
     CommandGuard guard_;
     ScratchFolder scratch_;
+    std::unique_ptr<DocumentConverter> converter_;
 
     ContractTree* tree_ = nullptr;
     QMenu* treePopup_ = nullptr;

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <memory>
+#include <vector>
 
 #include "AppError.h"
 #include "ContractQuery.h"
@@ -60,21 +62,33 @@ AppError missingRow(const QString& table, qint64 id) {
 void StoreFileInBlob(ContractQuery& query, const QString& table, const QString& idColumn,
                      qint64 id, const QString& blobColumn, const QString& filePath,
                      const ColumnValues& otherColumns) {
-    QFile file(filePath);
-    qint64 size = 0;
-    if (!filePath.isEmpty()) {
-        if (!file.open(QIODevice::ReadOnly))
-            throw AppError(QStringLiteral("无法读取文件"), filePath);
-        size = file.size();
-        sqlite3* db = query.database();
-        if (size > sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1))
-            throw AppError(QStringLiteral("文件太大，无法存入合同文件"), filePath);
+    BlobFiles files;
+    if (!filePath.isEmpty()) files << qMakePair(blobColumn, filePath);
+    StoreFilesInBlobs(query, table, idColumn, id, files, otherColumns);
+}
+
+void StoreFilesInBlobs(ContractQuery& query, const QString& table, const QString& idColumn,
+                       qint64 id, const BlobFiles& files, const ColumnValues& otherColumns) {
+    struct Source {
+        QString column;
+        std::unique_ptr<QFile> file;
+        qint64 size;
+    };
+    std::vector<Source> sources;
+    for (const auto& [column, path] : files) {
+        auto file = std::make_unique<QFile>(path);
+        if (!file->open(QIODevice::ReadOnly)) throw AppError(QStringLiteral("无法读取文件"), path);
+        const qint64 size = file->size();
+        if (size > sqlite3_limit(query.database(), SQLITE_LIMIT_LENGTH, -1))
+            throw AppError(QStringLiteral("文件太大，无法存入合同文件"), path);
+        sources.push_back({column, std::move(file), size});
     }
 
     QStringList assignments;
     for (const auto& [column, literal] : otherColumns) assignments << column + QLatin1Char('=') + literal;
-    if (!filePath.isEmpty())
-        assignments << blobColumn + QStringLiteral("=zeroblob(") + QString::number(size) + QLatin1Char(')');
+    for (const Source& source : sources)
+        assignments << source.column + QStringLiteral("=zeroblob(") + QString::number(source.size) +
+                           QLatin1Char(')');
     if (assignments.isEmpty()) return;
 
     Transaction transaction(query);
@@ -82,12 +96,12 @@ void StoreFileInBlob(ContractQuery& query, const QString& table, const QString& 
                      assignments.join(QLatin1Char(',')) + whereKey(idColumn, id));
     if (query.changes() != 1) throw missingRow(table, id);
 
-    if (!filePath.isEmpty()) {
-        BlobHandle blob(query.database(), table, blobColumn, id, true);
-        QByteArray buffer(int(qMin(size, kChunk)), Qt::Uninitialized);
-        for (qint64 offset = 0; offset < size;) {
-            const qint64 got = file.read(buffer.data(), qMin(kChunk, size - offset));
-            if (got <= 0) throw AppError(QStringLiteral("读取文件时出错"), filePath);
+    for (const Source& source : sources) {
+        BlobHandle blob(query.database(), table, source.column, id, true);
+        QByteArray buffer(int(qMin(source.size, kChunk)), Qt::Uninitialized);
+        for (qint64 offset = 0; offset < source.size;) {
+            const qint64 got = source.file->read(buffer.data(), qMin(kChunk, source.size - offset));
+            if (got <= 0) throw AppError(QStringLiteral("读取文件时出错"), source.file->fileName());
             blob.write(buffer.constData(), int(got), int(offset));
             offset += got;
         }

@@ -20,6 +20,16 @@ void StoreFileInBlob(ContractQuery& query, const QString& table, const QString& 
                      qint64 id, const QString& blobColumn, const QString& filePath,
                      const ColumnValues& otherColumns = {});
 
+// Binary columns of one row to fill from files: column name and file path.
+using BlobFiles = QList<QPair<QString, QString>>;
+
+// Stores several files in binary columns of the same row, with the other columns, in one
+// statement and one transaction. Setting everything at once matters for large values:
+// the engine rebuilds the whole row on every update, so a column left for a second
+// statement would carry the first one's new bytes through memory.
+void StoreFilesInBlobs(ContractQuery& query, const QString& table, const QString& idColumn,
+                       qint64 id, const BlobFiles& files, const ColumnValues& otherColumns = {});
+
 // Writes the bytes of the row's binary column to the target path, creating or replacing
 // it; a column without bytes gives an empty file.
 void ExtractBlobToFile(ContractQuery& query, const QString& table, const QString& idColumn,

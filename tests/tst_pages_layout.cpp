@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QDateEdit>
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,7 +20,9 @@
 #include "ContractQuery.h"
 #include "DocumentPage.h"
 #include "LedgerPage.h"
+#include "LibreOfficeConverter.h"
 #include "ScanPage.h"
+#include "ScratchFolder.h"
 #include "ScriptedDesktop.h"
 
 namespace {
@@ -35,8 +38,11 @@ struct Page {
 
 Page makePage(const QString& name, ContractQuery& query, const CommandGuard& guard) {
     if (name == QLatin1String("TabSheet2")) {
-        auto* page = new DocumentPage(query, guard);
-        return {page, [page](auto id) { page->LoadDocumentList(id); },
+        static const ScratchFolder scratch(QDir::tempPath());
+        static LibreOfficeConverter converter;  // never asked: nothing is imported here
+        auto* page = new DocumentPage(query, guard, scratch, converter, {});
+        // Reading a contract's documents needs a contract file: tst_documents has that.
+        return {page, [page](auto id) { if (!id) page->LoadDocumentList(id); },
                 [page] { page->clearEditors(); }};
     }
     if (name == QLatin1String("TabSheet3") || name == QLatin1String("TabSheet4")) {

@@ -351,6 +351,10 @@ bool ContractInfoPage::saveContractRecord(qint64 contractId) {
 
 QString ContractInfoPage::contractName() const { return nameEdit_->text(); }
 
+QString ContractInfoPage::contractNumber() const {
+    return findChild<QLineEdit*>(QStringLiteral("Edit1"))->text();
+}
+
 void ContractInfoPage::setContractName(const QString& name) { setLineText(nameEdit_, name); }
 
 // ---------------------------------------------------------------- drop-down lists

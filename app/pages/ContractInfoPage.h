@@ -30,6 +30,8 @@ class ContractInfoPage : public QWidget {
     bool saveContractRecord(qint64 contractId);
 
     QString contractName() const;
+    // The contract number field (`Edit1`) as it reads now.
+    QString contractNumber() const;
     void setContractName(const QString& name);
 
     // Refills the drop-downs: scope "all", "setinfo" or "ghdw"; any other scope does
