@@ -20,10 +20,14 @@ DocumentBuilder::~DocumentBuilder() { cursor_.endEditBlock(); }
 
 void DocumentBuilder::addText(const QString& text, const QTextCharFormat& format, int formatId) {
     auto& fragments = paragraph_.fragments;
-    if (!fragments.empty() && fragments.back().formatId == formatId) {
+    // Past the limit, text takes the format of the text before it.
+    const bool joins = !fragments.empty() && fragments.back().formatId != kPictureFragment &&
+                       (fragments.back().formatId == formatId || fragmentCount_ >= kMaxFragments);
+    if (joins) {
         fragments.back().text += text;
     } else {
         fragments.push_back({text, format, formatId});
+        ++fragmentCount_;
     }
 }
 
@@ -231,10 +235,15 @@ void DocumentBuilder::writeTable() {
             table->mergeCells(p.row, p.column, p.rowSpan, p.columnSpan);
         }
     }
-    // Last cell first: writing into a cell moves every later cell, never an earlier one.
-    for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
-        const Placed& p = *it;
-        QTextCursor cellCursor = table->cellAt(p.row, p.column).firstCursorPosition();
+    // Where each cell starts, taken before any is written; then the last cell first, since
+    // writing into a cell moves every later cell and never an earlier one.
+    std::vector<int> starts;
+    starts.reserve(placed.size());
+    for (const Placed& p : placed) starts.push_back(table->cellAt(p.row, p.column).firstPosition());
+    for (size_t i = placed.size(); i-- > 0;) {
+        const Placed& p = placed[i];
+        QTextCursor cellCursor(&document_);
+        cellCursor.setPosition(starts[i]);
         bool first = true;
         for (const Paragraph& paragraph : p.cell->paragraphs) {
             writeParagraph(cellCursor, paragraph, first);

@@ -64,6 +64,7 @@ class DocumentBuilder {
     Row row_;
     std::vector<Row> table_;
     int pictureCount_ = 0;
+    int fragmentCount_ = 0;
     int tableCells_ = 0;
 };
 

@@ -25,6 +25,13 @@ int hexValue(char c) {
 }
 
 template <typename State>
+bool sameParagraph(const State& a, const State& b) {
+    return a.alignment == b.alignment && a.leftIndent == b.leftIndent &&
+           a.rightIndent == b.rightIndent && a.firstIndent == b.firstIndent &&
+           a.spaceBefore == b.spaceBefore && a.spaceAfter == b.spaceAfter;
+}
+
+template <typename State>
 bool sameLook(const State& a, const State& b) {
     return a.font == b.font && a.halfPoints == b.halfPoints && a.foreground == b.foreground &&
            a.background == b.background && a.vertical == b.vertical && a.bold == b.bold &&
@@ -500,13 +507,11 @@ void Interpreter::bodyWord(Keyword keyword, const Token& token) {
             cellDefinition_ = CellDefinition();
             break;
         case Keyword::Cell:
-            if (highSurrogate_) addCharacter(0xFFFD);
-            builder_.endCell(blockFormat());
+            if (countParagraph()) builder_.endCell(blockFormat());
             break;
         case Keyword::NestedCell:
             // A table inside a cell is shown as that cell's paragraphs, one for each of its cells.
-            if (highSurrogate_) addCharacter(0xFFFD);
-            builder_.endParagraph(blockFormat(), true);
+            if (countParagraph()) builder_.endParagraph(blockFormat(), true);
             break;
         case Keyword::Row:
             builder_.endRow(rowDefinitions_);
@@ -682,18 +687,20 @@ void Interpreter::addUnicode(int value) {
     addCharacter(unit);
 }
 
-void Interpreter::endParagraph() {
+bool Interpreter::countParagraph() {
     if (highSurrogate_) {
         highSurrogate_ = 0;
         addCharacter(0xFFFD);
     }
-    const bool inTable = state().paragraph.inTable;
-    if (!inTable && paragraphs_ >= kMaxParagraphs) {
-        addCharacter(0x2028);
-        return;
+    if (++paragraphs_ > kMaxParagraphs) {
+        done_ = true;
+        return false;
     }
-    ++paragraphs_;
-    builder_.endParagraph(blockFormat(), inTable);
+    return true;
+}
+
+void Interpreter::endParagraph() {
+    if (countParagraph()) builder_.endParagraph(blockFormat(), state().paragraph.inTable);
 }
 
 void Interpreter::finishFontEntry() {
@@ -792,10 +799,15 @@ const QTextCharFormat& Interpreter::characterFormat() {
     return format_;
 }
 
-QTextBlockFormat Interpreter::blockFormat() const {
-    QTextBlockFormat format;
-    if (stack_.empty()) return format;
+const QTextBlockFormat& Interpreter::blockFormat() {
+    static const QTextBlockFormat none;
+    if (stack_.empty()) return none;
     const ParagraphState& paragraph = stack_.back().paragraph;
+    if (blockFormatKnown_ && sameParagraph(paragraph, blockState_)) return blockFormat_;
+    blockFormatKnown_ = true;
+    blockState_ = paragraph;
+    QTextBlockFormat& format = blockFormat_;
+    format = QTextBlockFormat();
     format.setAlignment(paragraph.alignment);
     if (paragraph.leftIndent) format.setLeftMargin(paragraph.leftIndent / kTwipsPerPixel);
     if (paragraph.rightIndent) format.setRightMargin(paragraph.rightIndent / kTwipsPerPixel);

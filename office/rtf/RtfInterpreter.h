@@ -112,6 +112,7 @@ class Interpreter {
     void addText(const QString& text);
     void addCharacter(char16_t character);
     void addUnicode(int value);
+    bool countParagraph();  // false once there are too many paragraphs to read on
     void endParagraph();
     void finishFontEntry();
     void finishPicture();
@@ -120,7 +121,7 @@ class Interpreter {
     int effectiveCodePage();
     int fontCodePage(int font) const;
     const QTextCharFormat& characterFormat();
-    QTextBlockFormat blockFormat() const;
+    const QTextBlockFormat& blockFormat();
 
     Tokenizer tokenizer_;
     DocumentBuilder builder_;
@@ -144,6 +145,10 @@ class Interpreter {
     int paragraphs_ = 0;
     bool codePageKnown_ = false;
     int codePage_ = 1252;
+
+    ParagraphState blockState_;
+    QTextBlockFormat blockFormat_;
+    bool blockFormatKnown_ = false;
 
     CharacterState formatState_;
     QTextCharFormat format_;

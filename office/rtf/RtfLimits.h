@@ -5,10 +5,11 @@
 namespace rtf {
 
 constexpr int kMaxControlWordLength = 32;
-constexpr long long kMaxParameter = 2147483647;  // numbers saturate here
-constexpr int kMaxGroupDepth = 1000;             // deeper groups share the deepest state
-constexpr long long kMaxTextCharacters = 16'000'000;
-constexpr int kMaxParagraphs = 1'000'000;  // later paragraph ends become line breaks
+constexpr long long kMaxParameter = 2147483647;       // numbers saturate here
+constexpr int kMaxGroupDepth = 1000;                  // deeper groups share the deepest state
+constexpr long long kMaxTextCharacters = 16'000'000;  // reading stops past it
+constexpr int kMaxFragments = 200'000;                // later format changes are not shown
+constexpr int kMaxParagraphs = 200'000;               // cells included; reading stops past it
 constexpr int kMaxFonts = 10'000;
 constexpr int kMaxColours = 10'000;
 constexpr int kMaxCellsInRow = 64;  // later cells join the last one
