@@ -541,6 +541,15 @@ void RtfReaderTest::hostileInput_data() {
     QTest::newRow("negative \\bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << "ab\n";
     QTest::newRow("very long control word")
         << QByteArray("{\\rtf1 a\\" + QByteArray(100000, 'x') + " b}") << "ab\n";
+    QTest::newRow("lone surrogate at the very end") << QByteArray("{\\rtf1 a\\u-10179?}") << "a\n";
+    QTest::newRow("the document's own group a picture")
+        << QByteArray("{\\rtf1\\pict\\pngblip 89504e47}") << "";
+    QTest::newRow("the document's own group a field instruction")
+        << QByteArray("{\\rtf1\\fldinst HYPERLINK x}") << "";
+    QTest::newRow("unknown code pages read as Windows-1252")
+        << QByteArray(
+               "{\\rtf1\\ansicpg99999{\\fonttbl{\\f1\\cpg88888 X;}}caf\\'e9\\f1 \\'e9\\f2 \\'e9}")
+        << "caf\u00e9\u00e9\u00e9\n";
     QTest::newRow("lone lead byte at the end")
         << QByteArray("{\\rtf1\\ansicpg936 a\\'d6}") << "a\uFFFD\n";
 }

@@ -191,8 +191,8 @@ void* CodePageDecoder::converterFor(int codePage) {
     auto found = converters_.find(codePage);
     if (found != converters_.end()) return found->second;
     const char* utf16 = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+    // Each code page keeps its own handle (or none), so each is closed once.
     iconv_t converter = iconv_open(utf16, iconvName(codePage).constData());
-    if (converter == kNoConverter && codePage != 1252) converter = converterFor(1252);
     converters_.emplace(codePage, converter);
     return converter;
 }
@@ -203,6 +203,7 @@ void CodePageDecoder::decode(int codePage, const char* bytes, qsizetype length, 
         return;
     }
     auto converter = static_cast<iconv_t>(converterFor(codePage));
+    if (converter == kNoConverter) converter = static_cast<iconv_t>(converterFor(1252));
     if (converter == kNoConverter) {
         out.append(QString::fromLatin1(bytes, length));
         return;

@@ -663,7 +663,9 @@ void Interpreter::addText(const QString& text) {
 }
 
 void Interpreter::addCharacter(char16_t character) {
-    if (state().destination == Destination::Body) addText(QString(QChar(character)));
+    if (!stack_.empty() && state().destination == Destination::Body) {
+        addText(QString(QChar(character)));
+    }
 }
 
 void Interpreter::addUnicode(int value) {
@@ -723,7 +725,8 @@ void Interpreter::finishFontEntry() {
 
 void Interpreter::finishPicture() {
     if (picture_.format.isEmpty() || picture_.tooLarge || picture_.data.isEmpty()) return;
-    if (state().destination != Destination::Body || state().character.hidden) return;
+    if (stack_.empty() || state().destination != Destination::Body) return;
+    if (state().character.hidden) return;
     const QImage image = decodePicture(picture_.data, picture_.format, pictureBudget_);
     if (image.isNull()) return;
     int width = image.width();
