@@ -293,7 +293,7 @@ void RtfReaderTest::characterFormats() {
 void RtfReaderTest::paragraphFormats() {
     QTextDocument document;
     readRtf(wordDocument("\\qc centre\\par\\pard\\qr right\\par\\pard\\qj justified\\par"
-                         "\\pard\\li720\\ri360\\fi-360\\sb120\\sa240 indented"),
+                         "\\pard\\li720\\ri360\\fi-360\\sb120\\sa240\\tx720\\tx1440 indented"),
             document);
     QCOMPARE(blockFormatOf(document, "centre").alignment(), Qt::AlignHCenter);
     QCOMPARE(blockFormatOf(document, "right").alignment(), Qt::AlignRight);
@@ -304,6 +304,9 @@ void RtfReaderTest::paragraphFormats() {
     QCOMPARE(indented.textIndent(), -24.0);
     QCOMPARE(indented.topMargin(), 8.0);
     QCOMPARE(indented.bottomMargin(), 16.0);
+    QCOMPARE(indented.tabPositions(),
+             (QList<QTextOption::Tab>{QTextOption::Tab(48, QTextOption::LeftTab),
+                                      QTextOption::Tab(96, QTextOption::LeftTab)}));
 }
 
 void RtfReaderTest::tables_data() {

@@ -14,6 +14,7 @@ namespace {
 constexpr int kMaxIndent = 31680;  // 22 inches, in twips
 constexpr int kMaxFontNameBytes = 256;
 constexpr int kMaxPictureDisplay = 4000;
+constexpr int kMaxTabStops = 64;
 
 int boundedTwips(int value) { return std::clamp(value, -kMaxIndent, kMaxIndent); }
 
@@ -28,7 +29,8 @@ template <typename State>
 bool sameParagraph(const State& a, const State& b) {
     return a.alignment == b.alignment && a.leftIndent == b.leftIndent &&
            a.rightIndent == b.rightIndent && a.firstIndent == b.firstIndent &&
-           a.spaceBefore == b.spaceBefore && a.spaceAfter == b.spaceAfter;
+           a.spaceBefore == b.spaceBefore && a.spaceAfter == b.spaceAfter &&
+           a.tabStops == b.tabStops;
 }
 
 template <typename State>
@@ -478,6 +480,11 @@ void Interpreter::bodyWord(Keyword keyword, const Token& token) {
         case Keyword::SpaceAfter:
             paragraph.spaceAfter = std::clamp(value, 0, kMaxIndent);
             break;
+        case Keyword::TabStop:
+            if (paragraph.tabStops.size() < kMaxTabStops && value > 0) {
+                paragraph.tabStops.append(std::min(value, 2 * kMaxIndent));
+            }
+            break;
         case Keyword::InTable:
             paragraph.inTable = true;
             break;
@@ -817,6 +824,13 @@ const QTextBlockFormat& Interpreter::blockFormat() {
     if (paragraph.firstIndent) format.setTextIndent(paragraph.firstIndent / kTwipsPerPixel);
     if (paragraph.spaceBefore) format.setTopMargin(paragraph.spaceBefore / kTwipsPerPixel);
     if (paragraph.spaceAfter) format.setBottomMargin(paragraph.spaceAfter / kTwipsPerPixel);
+    if (!paragraph.tabStops.isEmpty()) {
+        QList<QTextOption::Tab> tabs;
+        for (int stop : paragraph.tabStops) {
+            tabs.append(QTextOption::Tab(stop / kTwipsPerPixel, QTextOption::LeftTab));
+        }
+        format.setTabPositions(tabs);
+    }
     return format;
 }
 

@@ -60,6 +60,7 @@ class Interpreter {
         int firstIndent = 0;
         int spaceBefore = 0;
         int spaceAfter = 0;
+        QList<int> tabStops;  // twips
         bool inTable = false;
     };
     struct GroupState {

@@ -181,6 +181,7 @@ const std::unordered_map<std::string_view, Keyword>& keywordTable() {
         {"fi", K::FirstIndent},
         {"sb", K::SpaceBefore},
         {"sa", K::SpaceAfter},
+        {"tx", K::TabStop},
         {"intbl", K::InTable},
         {"itap", K::NestingLevel},
 

@@ -78,6 +78,7 @@ enum class Keyword {
     FirstIndent,
     SpaceBefore,
     SpaceAfter,
+    TabStop,
     InTable,
     NestingLevel,
     // tables
