@@ -2,5 +2,22 @@
 
 #include <QTextDocument>
 
-// Placeholder until the reader is written: the preview stays empty.
-void readRtf(const QByteArray&, QTextDocument& document) { document.clear(); }
+#include "rtf/RtfInterpreter.h"
+
+namespace {
+
+// RTF starts with "{\rtf"; anything else is not read at all.
+bool looksLikeRtf(const QByteArray& bytes) {
+    qsizetype start = 0;
+    while (start < bytes.size() && QChar::isSpace(uchar(bytes[start]))) ++start;
+    return bytes.mid(start, 5) == "{\\rtf";
+}
+
+}  // namespace
+
+void readRtf(const QByteArray& rtf, QTextDocument& document) {
+    document.clear();
+    document.setUndoRedoEnabled(false);
+    if (!looksLikeRtf(rtf)) return;
+    rtf::Interpreter(rtf, document).run();
+}
