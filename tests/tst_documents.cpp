@@ -385,6 +385,10 @@ class DocumentsTest : public QObject {
         }
         QCOMPARE(fileBytes(scratchFile("合同文本.rtf")), rtf);
         QCOMPARE(preview()->toPlainText(), previewOf(rtf));
+        // The preview shows the document's own lines, in order, and nothing of the header.
+        QCOMPARE(preview()->toPlainText().trimmed().split('\n'),
+                 QStringList({QStringLiteral("甲方：北京建设集团"),
+                              QStringLiteral("合同总价：壹佰万元整")}));
     }
 
     // A stale RTF file of the same name is replaced, never reused.
