@@ -755,6 +755,46 @@ class ContractInfoTest : public QObject {
         QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("新合同"));
         QCOMPARE(window.tree().selectedRecord()->contractName, QStringLiteral("新合同"));
     }
+
+    void aRenameEndedOnAnotherNodeLeavesThatContractsPage_data() {
+        QTest::addColumn<bool>("byClick");
+        QTest::newRow("down arrow") << false;
+        QTest::newRow("click on the other node") << true;
+    }
+    void aRenameEndedOnAnotherNodeLeavesThatContractsPage() {
+        QFETCH(bool, byClick);
+        ContractFileFixture::execute(
+            file_, {"update htmain set conname='甲合同' where conid=1",
+                    "insert into htmain (conid,concode,conname) values (2,'0002','乙合同')"});
+        ScriptedDesktop desktop;
+        Tmainf window(desktop, fixture_->programFolder());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.OpenContractFile(file_);
+        QTreeWidget* tree = window.tree().view();
+        QCOMPARE(tree->topLevelItemCount(), 2);
+        QTreeWidgetItem* first = tree->topLevelItem(0);
+        QTreeWidgetItem* second = tree->topLevelItem(1);
+        tree->setCurrentItem(first);
+        tree->editItem(first);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("甲合同改"));
+        if (byClick)
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(second).center());
+        else
+            QTest::keyClick(editor, Qt::Key_Down);
+
+        QTRY_COMPARE(first->text(0), QStringLiteral("甲合同改"));
+        auto* name = window.findChild<QLineEdit*>(QStringLiteral("Edit2"));
+        QCOMPARE(window.tree().selectedRecord()->contractId, qint64(2));
+        QCOMPARE(name->text(), QStringLiteral("乙合同"));
+        window.findChild<QAction*>(QStringLiteral("TBItem24"))->trigger();
+        QCOMPARE(stored(file_, "conname", 1), QStringLiteral("甲合同改"));
+        QCOMPARE(stored(file_, "conname", 2), QStringLiteral("乙合同"));
+        QVERIFY(desktop.messages.isEmpty());
+    }
 };
 
 QTEST_MAIN(ContractInfoTest)
