@@ -240,8 +240,8 @@ bool Tmainf::ConnectContractFile(const QString& path) {
         return true;
     } catch (const ContractFileInUse& inUse) {
         // The open file stays the open one, and nothing of the window is refreshed.
-        desktop_.showMessage(this, {inUse.text(), QStringLiteral("警告"), MessageIcon::Warning,
-                                    MessageButtons::Ok});
+        desktop_.showMessage(
+            this, {inUse.text(), QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
         throw CommandStopped();
     } catch (const AppError&) {
         desktop_.showMessage(

@@ -40,10 +40,11 @@ QString contractFile(int count) {
         SQLITE_OK)
         fail("cannot open", path);
     const QByteArray fill =
-        QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<%1) "
-                       "insert into htmain (conid,concode,conname,jiafang) select i, "
-                       "substr('000'||(i%9000+1),-4)||substr('000'||(i/9000+1),-4), "
-                       "'合同'||i, '甲方建设集团有限公司' from n")
+        QStringLiteral(
+            "with recursive n(i) as (select 1 union all select i+1 from n where i<%1) "
+            "insert into htmain (conid,concode,conname,jiafang) select i, "
+            "substr('000'||(i%9000+1),-4)||substr('000'||(i/9000+1),-4), "
+            "'合同'||i, '甲方建设集团有限公司' from n")
             .arg(count)
             .toUtf8();
     if (sqlite3_exec(db, fill.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)

@@ -603,9 +603,12 @@ class ContractInfoTest : public QObject {
         QCOMPARE(shownText(control(field)).size(), 3);
         const QString before = wholeRow(file_);
         QVERIFY(!page_->saveContractRecord(1));
-        QCOMPARE(desktop_->messageTexts(),
-                 QStringList{QStringLiteral("“%1”中含有空字符（NUL），无法保存，请删除后再试").arg(caption)});
-        QTRY_VERIFY(control(field)->hasFocus() || control(field)->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(
+            desktop_->messageTexts(),
+            QStringList{
+                QStringLiteral("“%1”中含有空字符（NUL），无法保存，请删除后再试").arg(caption)});
+        QTRY_VERIFY(control(field)->hasFocus() ||
+                    control(field)->isAncestorOf(QApplication::focusWidget()));
         QCOMPARE(wholeRow(file_), before);
     }
 

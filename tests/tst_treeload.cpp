@@ -258,7 +258,8 @@ class TreeLoadTest : public QObject {
         Fixture f(Fixture::contracts({"0002"}));
         const QByteArray before = fileBytes(f.file);
         f.select("0002");
-        f.guard.run([&] { f.tree->TreeView1Edited(f.node("0002"), QStringLiteral("甲") + QChar(0)); });
+        f.guard.run(
+            [&] { f.tree->TreeView1Edited(f.node("0002"), QStringLiteral("甲") + QChar(0)); });
         QCOMPARE(f.desktop.messageTexts(),
                  QStringList{"“合同名称”中含有空字符（NUL），无法保存，请删除后再试"});
         QCOMPARE(f.node("0002")->text(0), QStringLiteral("合同1"));

@@ -353,7 +353,8 @@ bool ContractInfoPage::saveContractRecord(qint64 contractId) {
     }
     for (const Field& field : fields_) {
         const FieldControl kind = field.spec->kind;
-        if (kind != FieldControl::Text && kind != FieldControl::Choice && kind != FieldControl::Memo)
+        if (kind != FieldControl::Text && kind != FieldControl::Choice &&
+            kind != FieldControl::Memo)
             continue;
         if (sql::isStorableText(fieldText(field.control))) continue;
         refuseField(sql::unstorableTextMessage(captionOf(*field.spec)), field.control);
