@@ -17,6 +17,7 @@
 
 #include "AppError.h"
 #include "CommandItem.h"
+#include "ContractFileLock.h"
 #include "ContractFileNaming.h"
 #include "Desktop.h"
 #include "FileWait.h"
@@ -203,7 +204,18 @@ void Tmainf::TBItem25Click() {
                                     MessageIcon::Question, MessageButtons::Ok});
         return;
     }
-    if (replacing && !removeFileAndWait(target)) {
+    // A file that another program has open counts as in use even where the system would
+    // let it be deleted; holding the claim keeps a third one out until the new file is open.
+    std::shared_ptr<ContractFileLock> claim;
+    bool heldElsewhere = false;
+    if (replacing) {
+        try {
+            claim = ContractFileLock::claim(target);
+        } catch (const ContractFileInUse&) {
+            heldElsewhere = true;
+        }
+    }
+    if (replacing && (heldElsewhere || !removeFileAndWait(target))) {
         QFile::remove(fresh);
         desktop_.showMessage(this,
                              {QStringLiteral("目标文件正在使用，无法删除"), QStringLiteral("确认"),
@@ -232,6 +244,11 @@ bool Tmainf::ConnectContractFile(const QString& path) {
     try {
         myquery.setContractFile(path);
         return true;
+    } catch (const ContractFileInUse& inUse) {
+        // The open file stays the open one, and nothing of the window is refreshed.
+        desktop_.showMessage(
+            this, {inUse.text(), QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
+        throw CommandStopped();
     } catch (const AppError&) {
         desktop_.showMessage(
             this, {QStringLiteral("资源数据库读取错误，查看是否存在") + path + QStringLiteral("?"),

@@ -23,15 +23,16 @@ WelcomePanel::WelcomePanel(Desktop& desktop, QWidget* parent) : QWidget(parent),
     setObjectName(QStringLiteral("Panel21"));
     setAutoFillBackground(true);
 
-    // The box keeps its place at 96, 72 whatever the size of the window: no layout.
+    // The box keeps its place at 96, 72 whatever the size of the window: no layout. Its
+    // outer bevel is lowered, the inner one raised.
     auto* box = new QFrame(this);
     box->setObjectName(QStringLiteral("Panel23"));
-    box->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     box->setLineWidth(2);
     box->setGeometry(96, 72, 425, 289);
 
     auto* inner = new QFrame(box);
-    inner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    inner->setFrameStyle(QFrame::Panel | QFrame::Raised);
     inner->setGeometry(3, 3, 419, 283);
     auto* column = new QVBoxLayout(inner);
     column->setContentsMargins(16, 12, 16, 12);

@@ -10,6 +10,23 @@ quint32 bigEndian32(const QByteArray& bytes, int offset) {
     return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
 }
 
+// The engine's rollback journal beside the file, when it holds a change that was being
+// committed: a header with the journal's mark, made for a file at least as long as this one
+// is now. The engine plays such a journal back when it opens the file, which undoes the
+// half-written commit; the copy of a file cut short has no journal of that kind.
+bool hasRollbackJournal(const QString& path, qint64 fileSize) {
+    QFile journal(path + QStringLiteral("-journal"));
+    if (!journal.open(QIODevice::ReadOnly)) return false;
+    const QByteArray header = journal.read(28);
+    static const QByteArray mark("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
+    if (header.size() < 28 || !header.startsWith(mark)) return false;
+    // The size of the file before the interrupted commit, in pages; a commit only adds
+    // pages at the end, so the file on disk is at least that long.
+    const qint64 pagesBefore = bigEndian32(header, 16);
+    const qint64 pageSize = bigEndian32(header, 24);
+    return pagesBefore * pageSize <= fileSize;
+}
+
 }  // namespace
 
 ContractFileKind probeContractFile(const QString& path) {
@@ -35,7 +52,8 @@ ContractFileKind probeContractFile(const QString& path) {
     const quint32 changeCounter = bigEndian32(header, 24);
     const quint32 pageCount = bigEndian32(header, 28);
     const quint32 validFor = bigEndian32(header, 92);
-    if (pageCount != 0 && validFor == changeCounter && qint64(pageCount) * pageSize > size)
+    if (pageCount != 0 && validFor == changeCounter && qint64(pageCount) * pageSize > size &&
+        !hasRollbackJournal(path, size))
         return ContractFileKind::Truncated;
     return ContractFileKind::Database;
 }

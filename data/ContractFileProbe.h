@@ -9,7 +9,7 @@ enum class ContractFileKind {
     NotAFile,      // a folder or something else that is not a plain file
     Unreadable,    // exists but cannot be read
     LegacyJet,     // a Jet/Access file of the old Windows program
-    Truncated,     // a database whose file is shorter than its header says
+    Truncated,     // shorter than its header says, and no interrupted commit to undo
     NotADatabase,  // anything else
     Database,      // a database file of the right format
 };

@@ -4,6 +4,7 @@
 
 #include "AppError.h"
 #include "ChineseCollation.h"
+#include "ContractFileLock.h"
 #include "ContractFileProbe.h"
 #include "ContractSchema.h"
 #include "EngineError.h"
@@ -16,8 +17,13 @@ ContractQuery::~ContractQuery() { closeDatabase(); }
 void ContractQuery::setContractFile(const QString& path) {
     if (path.trimmed().isEmpty())
         throw AppError(QStringLiteral("合同文件路径为空"));
+    // Claimed before anything changes here: a file held elsewhere leaves the old one open.
+    // Only a file that looks like ours gets a lock file beside it.
+    std::shared_ptr<ContractFileLock> lock;
+    if (probeContractFile(path) == ContractFileKind::Database) lock = ContractFileLock::claim(path);
     closeDatabase();
     path_ = path;
+    lock_ = std::move(lock);
 }
 
 void ContractQuery::closeDatabase() {
@@ -38,6 +44,7 @@ void ContractQuery::openDatabase() {
     const ContractFileKind kind = probeContractFile(path_);
     if (kind != ContractFileKind::Database)
         throw AppError(contractFileProblem(kind, path_));
+    if (!lock_) lock_ = ContractFileLock::claim(path_);
 
     sqlite3* db = nullptr;
     // Read-write, never create: a path that does not exist must not become an empty file.
@@ -64,19 +71,38 @@ void ContractQuery::RunQuery(const QString& sql) {
     close();
     sqlite3* db = database();
     if (observer_) observer_(sql);
-    auto statement = std::make_unique<Statement>(db, sql);
-    atEnd_ = !statement->step();
-    result_ = std::move(statement);
+    try {
+        auto statement = std::make_unique<Statement>(db, sql);
+        atEnd_ = !statement->step();
+        result_ = std::move(statement);
+    } catch (...) {
+        undoFailedWrite();
+        throw;
+    }
 }
 
 void ContractQuery::RunCommand(const QString& sql) {
     close();
     sqlite3* db = database();
     if (observer_) observer_(sql);
-    Statement statement(db, sql);
-    while (statement.step()) {
+    try {
+        Statement statement(db, sql);
+        while (statement.step()) {
+        }
+    } catch (...) {
+        undoFailedWrite();
+        throw;
     }
     changes_ = sqlite3_changes(db);
+}
+
+void ContractQuery::undoFailedWrite() {
+    close();
+    if (!db_ || !sqlite3_get_autocommit(db_)) return;
+    // The engine leaves the journal of a write it gave up beside the file, and plays it
+    // back when it next reads; this read is that next one. Nothing else to do when there
+    // is no such journal.
+    sqlite3_exec(db_, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
 }
 
 void ContractQuery::close() {

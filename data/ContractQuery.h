@@ -16,6 +16,10 @@ struct sqlite3;
 // The contract file is opened lazily, when the first statement after setContractFile runs,
 // and only if it is one of ours: a missing file, a file of another format or a database
 // without our tables is refused with a message naming the problem, and is not changed.
+// A contract file is this program's alone while the object points at it: one that another
+// program holds is refused with ContractFileInUse, and the object keeps its file.
+class ContractFileLock;
+
 class ContractQuery {
 public:
     ContractQuery();
@@ -23,7 +27,8 @@ public:
     ContractQuery(const ContractQuery&) = delete;
     ContractQuery& operator=(const ContractQuery&) = delete;
 
-    // Points the object at a contract file; throws AppError for an empty path.
+    // Points the object at a contract file; throws AppError for an empty path, and
+    // ContractFileInUse, leaving the object as it was, for a file another program holds.
     void setContractFile(const QString& path);
     const QString& contractFile() const { return path_; }
 
@@ -57,6 +62,12 @@ public:
     // own work (transactions, blob streams); pages use RunQuery and RunCommand.
     sqlite3* database();
 
+    // After a statement failed: when the engine gave up a write half done (a full disk,
+    // an I/O error) and no transaction of ours is still open, has it undo that write now,
+    // so that the file is back to its size and bytes, its journal gone and the space free
+    // before anyone is told. Left alone, the engine does so only at the next statement.
+    void undoFailedWrite();
+
     // Every statement text, just before it runs; for tests and diagnostics.
     void setStatementObserver(std::function<void(const QString&)> observer) {
         observer_ = std::move(observer);
@@ -68,6 +79,7 @@ private:
     void closeDatabase();
 
     QString path_;
+    std::shared_ptr<ContractFileLock> lock_;
     sqlite3* db_ = nullptr;
     std::unique_ptr<Statement> result_;
     bool atEnd_ = true;

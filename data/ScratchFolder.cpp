@@ -39,6 +39,13 @@ QString fitted(const QString& name) {
     return stem.left(end).trimmed() + extension;
 }
 
+// The embeddings, overrides and isolates that reorder what follows them: "\u202Egnp.exe"
+// shows as "exe.png". A file name keeps none of them, so it shows what it is.
+bool isBidiControl(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+}
+
 bool makeWritableFolder(const QString& folder) {
     if (!QDir().mkpath(folder)) return false;
     QTemporaryFile probe(folder + QStringLiteral("/.probe-XXXXXX"));
@@ -67,7 +74,8 @@ QString ScratchFolder::bareFileName(const QString& storedName) {
     QString clean;
     clean.reserve(name.size());
     for (const QChar c : name)
-        if (c.category() != QChar::Other_Control && c != QLatin1Char(':')) clean += c;
+        if (c.category() != QChar::Other_Control && c != QLatin1Char(':') && !isBidiControl(c))
+            clean += c;
     clean = clean.trimmed();
     while (clean.startsWith(QLatin1Char('.'))) clean.remove(0, 1);
     if (clean.isEmpty()) clean = QStringLiteral("未命名");

@@ -18,7 +18,8 @@ public:
     QString prepareFile(const QString& storedName) const;
 
     // A name that came out of a contract file, made safe to join to a folder: no folder
-    // part, no separators, no "..", no control characters, short enough for any file system.
+    // part, no separators, no "..", no control characters, no characters that reverse the
+    // order in which it shows, short enough for any file system.
     static QString bareFileName(const QString& storedName);
 
 private:

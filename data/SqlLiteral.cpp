@@ -4,12 +4,23 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "AppError.h"
+
 namespace sql {
 
 QString textLiteral(const QString& text) {
+    if (!isStorableText(text))
+        throw AppError(QStringLiteral("文字中含有空字符（NUL），无法保存，请删除后再试"));
     QString quoted = text;
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+bool isStorableText(const QString& text) { return !text.contains(QChar(0)); }
+
+QString unstorableTextMessage(const QString& fieldCaption) {
+    return QStringLiteral("“") + fieldCaption +
+           QStringLiteral("”中含有空字符（NUL），无法保存，请删除后再试");
 }
 
 QString dateText(const QDate& date) { return date.toString(QStringLiteral("yyyy-MM-dd")); }

@@ -8,8 +8,15 @@
 namespace sql {
 
 // A character literal: the text between single quotes, each quote inside doubled.
-// Line breaks stay as they are.
+// Line breaks stay as they are. A text the engine cannot take (see isStorableText) is
+// refused with AppError before any statement is made of it.
 QString textLiteral(const QString& text);
+
+// The engine ends statement text at a NUL character, so a text holding one cannot be
+// stored; the commands check their fields with this and name the field that holds it.
+bool isStorableText(const QString& text);
+// The message for a field whose text cannot be stored, naming the field by its caption.
+QString unstorableTextMessage(const QString& fieldCaption);
 
 // A date as a character literal in the file's date format, yyyy-MM-dd.
 QString dateLiteral(const QDate& date);

@@ -32,6 +32,7 @@ Transaction::~Transaction() {
             // A plain rollback, not "rollback to" and "release": releasing would commit
             // an empty write transaction, which still rewrites the file's header.
             sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+            query_.undoFailedWrite();
         } else {
             sqlite3_exec(db, "rollback to command", nullptr, nullptr, nullptr);
             sqlite3_exec(db, "release command", nullptr, nullptr, nullptr);

@@ -11,6 +11,7 @@
 #include "CategoryKinds.h"
 #include "CommandGuard.h"
 #include "ContractQuery.h"
+#include "Desktop.h"
 #include "SqlLiteral.h"
 #include "Transaction.h"
 
@@ -54,11 +55,12 @@ Tinfoset::Tinfoset(ContractQuery& query, const CommandGuard& guard,
     setModal(true);
 
     auto* boxes = new QHBoxLayout;
-    boxes->setSpacing(4);
+    boxes->setSpacing(3);
     for (size_t i = 0; i < kCategoryKinds.size(); ++i) {
-        auto* group = new QGroupBox(QStringLiteral("部门项目"), this);
+        // Each box is titled by the field of the contract page that its list feeds.
+        auto* group = new QGroupBox(QString::fromUtf8(kCategoryKinds[i].caption), this);
         group->setObjectName(QStringLiteral("GroupBox%1").arg(i + 1));
-        group->setFixedSize(151, 249);
+        group->setFixedSize(153, 249);
         auto* memo = new QPlainTextEdit(group);
         memo->setObjectName(QLatin1String(kCategoryKinds[i].memo));
         memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -67,6 +69,7 @@ Tinfoset::Tinfoset(ContractQuery& query, const CommandGuard& guard,
         // A list longer than the box must stay reachable with the mouse.
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         memo->setTabChangesFocus(true);
+        memo->setAccessibleName(group->title());
         auto* inside = new QVBoxLayout(group);
         inside->setContentsMargins(4, 4, 4, 4);
         inside->addWidget(memo);
@@ -89,7 +92,7 @@ Tinfoset::Tinfoset(ContractQuery& query, const CommandGuard& guard,
     buttons->addWidget(cancel);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 8);
+    layout->setContentsMargins(4, 6, 4, 8);
     layout->addLayout(boxes);
     layout->addStretch(1);
     layout->addLayout(buttons);
@@ -116,6 +119,15 @@ void Tinfoset::FormShow() {
 }
 
 void Tinfoset::FlatButton1Click() {
+    for (size_t i = 0; i < memos_.size(); ++i) {
+        for (const QString& entry : entriesOf(memos_[i])) {
+            if (sql::isStorableText(entry)) continue;
+            memos_[i]->setFocus(Qt::OtherFocusReason);
+            showWarning(guard_.desktop(), this,
+                        sql::unstorableTextMessage(QString::fromUtf8(kCategoryKinds[i].caption)));
+            return;
+        }
+    }
     {
         Transaction transaction(query_);
         query_.RunCommand(QStringLiteral("delete from infoset"));

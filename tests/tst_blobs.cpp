@@ -234,6 +234,10 @@ private Q_SLOTS:
         QTest::newRow("dots inside stay") << "合同..v2.doc" << "合同..v2.doc";
         QTest::newRow("control characters") << QString::fromUtf8("合\n同\t\x01\x7f.doc") << "合同.doc";
         QTest::newRow("nul character") << QString::fromUtf8("合\0同.doc", 11) << "合同.doc";
+        QTest::newRow("right-to-left override") << QStringLiteral("\u202Egnp.exe") << "gnp.exe";
+        QTest::newRow("every embedding, override and isolate")
+            << QStringLiteral("\u202A合\u202B同\u202C\u202D.\u2066d\u2067o\u2068c\u2069")
+            << "合同.doc";
         QTest::newRow("blanks around") << "  合同.doc  " << "合同.doc";
         QTest::newRow("only blanks") << "   " << "未命名";
         QTest::newRow("empty") << "" << "未命名";

@@ -176,10 +176,12 @@ class CategoryListsTest : public QObject {
         QCOMPARE(dialog->size(), QSize(631, 309));
         QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
         int right = 0;
+        const QStringList titles = {"所属部门", "合同类别", "工程类别", "合同项目"};
         for (int i = 0; i < 4; ++i) {
             auto* group = dialog->findChild<QGroupBox*>(QStringLiteral("GroupBox%1").arg(i + 1));
             QVERIFY(group);
-            QCOMPARE(group->title(), QStringLiteral("部门项目"));
+            QCOMPARE(group->title(), titles[i]);
+            QCOMPARE(group->size(), QSize(153, 249));
             QCOMPARE(memo(*dialog, i)->parentWidget(), group);
             QVERIFY(group->x() >= right);
             right = group->geometry().right();
@@ -298,6 +300,19 @@ class CategoryListsTest : public QObject {
         QCOMPARE(infosetRows(file_), (QStringList{"1 bmlb 新甲", "2 bmlb 好", "3 htlb 施工合同",
                                                   "4 gclb 土建", "5 htpz 新丁"}));
         QVERIFY(!dialog->isVisible());
+    }
+
+    void anEntryWithANulCharacterIsRefusedByItsList() {
+        const QStringList before = infosetRows(file_);
+        const auto dialog = openDialog();
+        memo(*dialog, 2)->setPlainText(QStringLiteral("土") + QChar(0) + QStringLiteral("建"));
+        click(*dialog, "FlatButton1");
+        QCOMPARE(desktop_->messageTexts(),
+                 QStringList{"“工程类别”中含有空字符（NUL），无法保存，请删除后再试"});
+        QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Warning);
+        QCOMPARE(infosetRows(file_), before);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(refills_.isEmpty());
     }
 
     void listsThatCannotBeReadCannotBeConfirmed() {

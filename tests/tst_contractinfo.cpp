@@ -581,6 +581,37 @@ class ContractInfoTest : public QObject {
         QCOMPARE(stored(file_, "quote(gsje)"), QStringLiteral("NULL"));
     }
 
+    void aTextWithANulCharacterIsRefused_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("edit box") << "Edit3"
+                                  << "甲方";
+        QTest::newRow("drop-down") << "ComboBox1"
+                                   << "单位名称";
+        QTest::newRow("memo") << "Memo1"
+                              << "备注";
+    }
+    void aTextWithANulCharacterIsRefused() {
+        QFETCH(QString, field);
+        QFETCH(QString, caption);
+        // A NUL cannot be typed, but it can be pasted.
+        loadAndType({{"Edit2", "新名称"}, {field, QString()}});
+        QGuiApplication::clipboard()->setText(QStringLiteral("甲") + QChar(0) + "乙");
+        QWidget* target = control(field);
+        if (auto* box = qobject_cast<QComboBox*>(target)) target = box->lineEdit();
+        QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(shownText(control(field)).size(), 3);
+        const QString before = wholeRow(file_);
+        QVERIFY(!page_->saveContractRecord(1));
+        QCOMPARE(
+            desktop_->messageTexts(),
+            QStringList{
+                QStringLiteral("“%1”中含有空字符（NUL），无法保存，请删除后再试").arg(caption)});
+        QTRY_VERIFY(control(field)->hasFocus() ||
+                    control(field)->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(wholeRow(file_), before);
+    }
+
     void anEmptyNameIsSavedAsNewContract_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("badAmount");
@@ -697,7 +728,7 @@ class ContractInfoTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.OpenContractFile(file_);
         QTreeWidget* tree = window.tree().view();
-        if (tree->topLevelItemCount() == 0) QSKIP("the contract tree loads no nodes yet");
+        QCOMPARE(tree->topLevelItemCount(), 1);
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                           tree->visualItemRect(tree->topLevelItem(0)).center());
         QVERIFY(window.tree().selectedRecord());
@@ -726,6 +757,46 @@ class ContractInfoTest : public QObject {
         QCOMPARE(name->text(), QStringLiteral("新合同"));
         QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("新合同"));
         QCOMPARE(window.tree().selectedRecord()->contractName, QStringLiteral("新合同"));
+    }
+
+    void aRenameEndedOnAnotherNodeLeavesThatContractsPage_data() {
+        QTest::addColumn<bool>("byClick");
+        QTest::newRow("down arrow") << false;
+        QTest::newRow("click on the other node") << true;
+    }
+    void aRenameEndedOnAnotherNodeLeavesThatContractsPage() {
+        QFETCH(bool, byClick);
+        ContractFileFixture::execute(
+            file_, {"update htmain set conname='甲合同' where conid=1",
+                    "insert into htmain (conid,concode,conname) values (2,'0002','乙合同')"});
+        ScriptedDesktop desktop;
+        Tmainf window(desktop, fixture_->programFolder());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.OpenContractFile(file_);
+        QTreeWidget* tree = window.tree().view();
+        QCOMPARE(tree->topLevelItemCount(), 2);
+        QTreeWidgetItem* first = tree->topLevelItem(0);
+        QTreeWidgetItem* second = tree->topLevelItem(1);
+        tree->setCurrentItem(first);
+        tree->editItem(first);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("甲合同改"));
+        if (byClick)
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(second).center());
+        else
+            QTest::keyClick(editor, Qt::Key_Down);
+
+        QTRY_COMPARE(first->text(0), QStringLiteral("甲合同改"));
+        auto* name = window.findChild<QLineEdit*>(QStringLiteral("Edit2"));
+        QCOMPARE(window.tree().selectedRecord()->contractId, qint64(2));
+        QCOMPARE(name->text(), QStringLiteral("乙合同"));
+        window.findChild<QAction*>(QStringLiteral("TBItem24"))->trigger();
+        QCOMPARE(stored(file_, "conname", 1), QStringLiteral("甲合同改"));
+        QCOMPARE(stored(file_, "conname", 2), QStringLiteral("乙合同"));
+        QVERIFY(desktop.messages.isEmpty());
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <QAccessible>
+#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -167,6 +168,13 @@ private Q_SLOTS:
         QCOMPARE(welcome->geometry(), pages->geometry());
         auto* box = window->findChild<QWidget*>(QStringLiteral("Panel23"));
         QCOMPARE(box->geometry(), QRect(96, 72, 425, 289));
+        // Lowered outside, raised inside.
+        auto* outer = qobject_cast<QFrame*>(box);
+        QVERIFY(outer);
+        QCOMPARE(outer->frameShadow(), QFrame::Sunken);
+        const auto inner = outer->findChildren<QFrame*>(Qt::FindDirectChildrenOnly);
+        QVERIFY(!inner.isEmpty());
+        QCOMPARE(inner.first()->frameShadow(), QFrame::Raised);
         window->resize(1300, 900);
         QTest::qWait(20);
         QCOMPARE(box->geometry(), QRect(96, 72, 425, 289));

@@ -239,6 +239,31 @@ class TreeCommandsTest : public QObject {
         QCOMPARE(f.fileContracts(), QStringList({"1:0002", "2:00030002", "3:0003"}));
     }
 
+    void idsBeyond32BitsKeepTheirWidth() {
+        // 4294967297 is 1 in its lower 32 bits: contract 1 must not be touched for it.
+        const qint64 big = (qint64(1) << 32) + 1;
+        Fixture f({Fixture::contract(1, "0001"), Fixture::contract(big, "0002"),
+                   Fixture::contract(big + 1, "00020002"),
+                   QStringLiteral("insert into htfk (conid) values (1)"),
+                   QStringLiteral("insert into htfk (conid) values (%1)").arg(big)});
+        f.select("0002");
+        QCOMPARE(f.tree->selectedRecord()->contractId, big);
+
+        run(f, &ContractTree::addSubContract);
+        f.select("00020002");
+        f.guard.run([&] { f.tree->TreeView1EndDrag(f.node("0001")); });
+        QCOMPARE(f.fileContracts(), QStringList({"1:0001", "4294967297:0002", "4294967298:00010002",
+                                                 "4294967299:00020003"}));
+
+        f.select("0002");
+        run(f, &ContractTree::deleteContract);
+        QCOMPARE(f.desktop.messages.size(), 1);  // the question only
+        QCOMPARE(f.fileContracts(), QStringList({"1:0001", "4294967298:00010002"}));
+        f.query.RunQuery(QStringLiteral("select group_concat(conid) as ids from htfk"));
+        QCOMPARE(f.query.text("ids"), QStringLiteral("1"));
+        checkRebuilt(f);
+    }
+
     void move_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("target");  // empty: released outside the tree

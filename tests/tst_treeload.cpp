@@ -196,16 +196,26 @@ class TreeLoadTest : public QObject {
 
     void renameInPlace_data() {
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("ending");  // Return, Down, or a click on the other node
         QTest::addColumn<QString>("name");
         QTest::newRow("quotes stored as typed") << "O'Neil's 合同"
+                                                << "Return"
                                                 << "O'Neil's 合同";
         QTest::newRow("emptied text keeps the name") << ""
+                                                     << "Return"
                                                      << "合同2";
+        QTest::newRow("ended by the down arrow") << "新名称"
+                                                 << "Down"
+                                                 << "新名称";
+        QTest::newRow("ended by a click on another node") << "新名称"
+                                                          << "click"
+                                                          << "新名称";
     }
     void renameInPlace() {
         QFETCH(QString, typed);
+        QFETCH(QString, ending);
         QFETCH(QString, name);
-        Fixture f(Fixture::contracts({"0002", "0003"}));
+        Fixture f(Fixture::contracts({"0002", "0003", "0004"}));
         f.host.show();
         QVERIFY(QTest::qWaitForWindowActive(&f.host));
         QSignalSpy renamed(f.tree.get(), &ContractTree::renamed);
@@ -215,14 +225,48 @@ class TreeLoadTest : public QObject {
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         QVERIFY(editor);
         editor->setText(typed);  // as typed: keyClicks knows no Chinese
-        QTest::keyClick(editor, Qt::Key_Return);
+        if (ending == QLatin1String("Return")) {
+            QTest::keyClick(editor, Qt::Key_Return);
+        } else if (ending == QLatin1String("Down")) {
+            QTest::keyClick(editor, Qt::Key_Down);
+        } else {
+            QTest::mouseClick(f.view()->viewport(), Qt::LeftButton, {},
+                              f.view()->visualItemRect(f.node("0004")).center());
+        }
 
-        QTRY_COMPARE(renamed.count(), 1);
-        QCOMPARE(renamed.first().first().toString(), name);
+        // The edited contract takes the name; the page hears of it only while that
+        // contract is the selected one, so another contract's page never shows it.
+        const bool staysOnTheNode = ending == QLatin1String("Return");
+        if (staysOnTheNode)
+            QTRY_COMPARE(renamed.count(), 1);
+        else
+            QTRY_COMPARE(node->text(0), name);
         QCOMPARE(node->text(0), name);
-        f.query.RunQuery(QStringLiteral("select conname from htmain where conid=2"));
-        QCOMPARE(f.query.text("conname"), name);
+        f.query.RunQuery(QStringLiteral("select group_concat(conname,'|') as names from htmain"));
+        QCOMPARE(f.query.text("names"), QStringLiteral("合同1|") + name + QStringLiteral("|合同3"));
+        if (staysOnTheNode) {
+            QCOMPARE(selectedCode(f), QStringLiteral("0003"));
+            QCOMPARE(renamed.first().first().toString(), name);
+        } else {
+            QCOMPARE(selectedCode(f), QStringLiteral("0004"));
+            QCOMPARE(f.node("0004")->text(0), QStringLiteral("合同3"));
+            QCOMPARE(renamed.count(), 0);
+        }
     }
+
+    void aNameWithANulCharacterIsRefused() {
+        Fixture f(Fixture::contracts({"0002"}));
+        const QByteArray before = fileBytes(f.file);
+        f.select("0002");
+        f.guard.run(
+            [&] { f.tree->TreeView1Edited(f.node("0002"), QStringLiteral("甲") + QChar(0)); });
+        QCOMPARE(f.desktop.messageTexts(),
+                 QStringList{"“合同名称”中含有空字符（NUL），无法保存，请删除后再试"});
+        QCOMPARE(f.node("0002")->text(0), QStringLiteral("合同1"));
+        QCOMPARE(fileBytes(f.file), before);
+    }
+
+    void childrenAreIndentedBy19Pixels() { QCOMPARE(Fixture().view()->indentation(), 19); }
 
     void refusedRenameKeepsTheName() {
         Fixture f(Fixture::contracts({"0002"}));

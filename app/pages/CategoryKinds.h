@@ -14,13 +14,14 @@ struct CategoryKind {
     const char* code;   // infosty, compared exactly
     const char* combo;  // objectName of the page's combo box
     const char* memo;   // objectName of the dialog's box
+    const char* caption;  // the combo box's caption, also the title of the dialog's box
 };
 
 inline constexpr std::array<CategoryKind, 4> kCategoryKinds = {{
-    {"bmlb", "ComboBox2", "Memo1"},  // departments, 所属部门
-    {"htlb", "ComboBox4", "Memo2"},  // contract categories, 合同类别
-    {"gclb", "ComboBox3", "Memo3"},  // project categories, 工程类别
-    {"htpz", "ComboBox5", "Memo4"},  // contract items, 合同项目
+    {"bmlb", "ComboBox2", "Memo1", "所属部门"},
+    {"htlb", "ComboBox4", "Memo2", "合同类别"},
+    {"gclb", "ComboBox3", "Memo3", "工程类别"},
+    {"htpz", "ComboBox5", "Memo4", "合同项目"},
 }};
 
 // The kind with this code, or -1 for a row of no known kind (such rows are ignored).

@@ -216,6 +216,14 @@ QComboBox* ContractInfoPage::combo(const char* name) const {
 
 namespace {
 
+// The text of a text, choice or memo field, as it would be stored.
+QString fieldText(const QWidget* control) {
+    if (const auto* edit = qobject_cast<const QLineEdit*>(control)) return edit->text();
+    if (const auto* box = qobject_cast<const QComboBox*>(control)) return box->currentText();
+    if (const auto* memo = qobject_cast<const QPlainTextEdit*>(control)) return memoText(memo);
+    return {};
+}
+
 void showValue(const ContractField& spec, QWidget* control, const FieldValue& value) {
     switch (spec.kind) {
         case FieldControl::Text:
@@ -318,6 +326,20 @@ QString ContractInfoPage::updateStatement(qint64 contractId) const {
            QStringLiteral(" where conid=") + QString::number(contractId);
 }
 
+void ContractInfoPage::refuseField(const QString& message, QWidget* control) {
+    showWarning(desktop_, this, message);
+    // Saving can be started from any page; the field to correct must be in view.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+            if (tabs->indexOf(this) >= 0) tabs->setCurrentWidget(this);
+            break;
+        }
+    }
+    scroll_->ensureWidgetVisible(control);
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+}
+
 bool ContractInfoPage::saveContractRecord(qint64 contractId) {
     // Not trimmed: a name of blanks is the user's choice and is kept.
     if (nameEdit_->text().isEmpty()) setLineText(nameEdit_, QStringLiteral("新合同"));
@@ -326,17 +348,16 @@ bool ContractInfoPage::saveContractRecord(qint64 contractId) {
         if (field.spec->kind != FieldControl::Amount) continue;
         auto* edit = static_cast<QLineEdit*>(field.control);
         if (sql::isAmountText(edit->text())) continue;
-        showWarning(desktop_, this, QString::fromUtf8(field.spec->invalidMessage));
-        // Saving can be started from any page; the field to correct must be in view.
-        for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
-            if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
-                if (tabs->indexOf(this) >= 0) tabs->setCurrentWidget(this);
-                break;
-            }
-        }
-        scroll_->ensureWidgetVisible(edit);
-        edit->setFocus(Qt::OtherFocusReason);
-        edit->selectAll();
+        refuseField(QString::fromUtf8(field.spec->invalidMessage), edit);
+        return false;
+    }
+    for (const Field& field : fields_) {
+        const FieldControl kind = field.spec->kind;
+        if (kind != FieldControl::Text && kind != FieldControl::Choice &&
+            kind != FieldControl::Memo)
+            continue;
+        if (sql::isStorableText(fieldText(field.control))) continue;
+        refuseField(sql::unstorableTextMessage(captionOf(*field.spec)), field.control);
         return false;
     }
 

@@ -24,8 +24,9 @@ class ContractInfoPage : public QWidget {
     void ClearContractPage(const QDateTime& now);
     // A contract without a row leaves the page cleared.
     void LoadContractRecord(qint64 contractId);
-    // The save command's checks and its one update statement. False when an amount
-    // check stopped it (its message shown, the focus in that field); nothing written then.
+    // The save command's checks and its one update statement. False when a check stopped
+    // it (an amount that is no number, a text the file cannot take: its message shown, the
+    // focus in that field); nothing written then.
     // Throws AppError when the engine refuses the statement or the contract has no row.
     bool saveContractRecord(qint64 contractId);
 
@@ -48,6 +49,8 @@ class ContractInfoPage : public QWidget {
     QWidget* makeControl(const ContractField& spec, QWidget* parent);
     QComboBox* combo(const char* name) const;
     QString updateStatement(qint64 contractId) const;
+    // Shows why the save stopped and puts the focus, in view, into the field to correct.
+    void refuseField(const QString& message, QWidget* control);
 
     ContractQuery& query_;
     Desktop& desktop_;

@@ -93,7 +93,7 @@ void ContractTree::LoadContractTree() {
         const int nameColumn = query_.columnIndex("conname");
         for (; !query_.eof(); query_.next()) {
             auto record = std::make_unique<crconname>();
-            record->contractId = qint32(query_.integerAt(idColumn));
+            record->contractId = query_.integerAt(idColumn);
             record->contractCode = query_.textAt(codeColumn);
             record->contractName = query_.textAt(nameColumn);
             records.push_back(std::move(record));

@@ -65,7 +65,7 @@ class ContractTree : public QObject {
     void selectionChanged();
     // A mouse click on the tree (TreeView1Click).
     void clicked();
-    // A node was renamed in place; the new name goes to the contract page.
+    // The selected node was renamed in place; the new name goes to the contract page.
     void renamed(const QString& name);
 
   private:

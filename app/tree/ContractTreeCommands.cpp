@@ -168,10 +168,17 @@ void ContractTree::TreeView1Edited(QTreeWidgetItem* node, const QString& text) {
     if (!record) return;
     // An emptied text keeps the name.
     const QString name = text.isEmpty() ? node->text(0) : text;
+    if (!sql::isStorableText(name)) {
+        refuse(sql::unstorableTextMessage(QStringLiteral("合同名称")));
+        return;
+    }
     query_.RunCommand(QStringLiteral("update htmain set conname=") % sql::textLiteral(name) %
                       QStringLiteral(" where conid=") % QString::number(record->contractId));
     node->setText(0, name);
-    Q_EMIT renamed(name);
+    // The contract page shows the selected contract. An edit ended by moving to another
+    // node (a click, an arrow key) arrives when that node is selected and its contract
+    // shown: the name is not that contract's.
+    if (node == selectedNode()) Q_EMIT renamed(name);
 }
 
 void ContractTree::TreeView1EndDrag(QTreeWidgetItem* target) {

@@ -41,6 +41,7 @@ ContractTreeView::ContractTreeView(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformRowHeights(true);
+    setIndentation(19);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setItemDelegate(new RenameDelegate(this));
     setDragEnabled(true);

@@ -33,7 +33,7 @@ struct ContractTreeFixture {
     }
 
     // The statement that seeds one contract row.
-    static QString contract(int id, const QString& code) {
+    static QString contract(qint64 id, const QString& code) {
         return QStringLiteral(
                    "insert into htmain (conid,concode,conname) values (%1,'%2','合同%1')")
             .arg(id)
@@ -104,7 +104,7 @@ struct ContractTreeFixture {
     }
     // NodeList as "id:code", by id, to compare with the file.
     QStringList nodeListContracts() const {
-        std::vector<std::pair<qint32, QString>> rows;
+        std::vector<std::pair<qint64, QString>> rows;
         for (const auto& record : tree->NodeList())
             rows.emplace_back(record->contractId, record->contractCode);
         std::sort(rows.begin(), rows.end());
