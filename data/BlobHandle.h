@@ -9,7 +9,7 @@ struct sqlite3_blob;
 // The row is found by its key, which must be the table's INTEGER PRIMARY KEY; the value
 // keeps the size it has (fill a zero blob of the final size to write a new one).
 class BlobHandle {
-public:
+  public:
     BlobHandle(sqlite3* db, const QString& table, const QString& column, qint64 rowid, bool write);
     ~BlobHandle();
     BlobHandle(const BlobHandle&) = delete;
@@ -19,7 +19,7 @@ public:
     void write(const char* data, int length, int offset);
     void read(char* data, int length, int offset);
 
-private:
+  private:
     sqlite3* db_;
     sqlite3_blob* blob_ = nullptr;
 };

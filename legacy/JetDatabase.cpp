@@ -28,19 +28,29 @@ constexpr size_t kBindSize = 16 * 1024;
 
 JetType typeOf(int mdbType) {
     switch (mdbType) {
-        case MDB_BOOL: return JetType::Boolean;
+        case MDB_BOOL:
+            return JetType::Boolean;
         case MDB_BYTE:
         case MDB_INT:
-        case MDB_LONGINT: return JetType::Integer;
+        case MDB_LONGINT:
+            return JetType::Integer;
         case MDB_FLOAT:
-        case MDB_DOUBLE: return JetType::Real;
-        case MDB_MONEY: return JetType::Money;
-        case MDB_DATETIME: return JetType::DateTime;
-        case MDB_TEXT: return JetType::Text;
-        case MDB_MEMO: return JetType::Memo;
-        case MDB_OLE: return JetType::LongBinary;
-        case MDB_BINARY: return JetType::Binary;
-        default: return JetType::Other;
+        case MDB_DOUBLE:
+            return JetType::Real;
+        case MDB_MONEY:
+            return JetType::Money;
+        case MDB_DATETIME:
+            return JetType::DateTime;
+        case MDB_TEXT:
+            return JetType::Text;
+        case MDB_MEMO:
+            return JetType::Memo;
+        case MDB_OLE:
+            return JetType::LongBinary;
+        case MDB_BINARY:
+            return JetType::Binary;
+        default:
+            return JetType::Other;
     }
 }
 
@@ -58,7 +68,8 @@ double littleDouble(const unsigned char* p) {
 
 }  // namespace
 
-JetDamage::JetDamage(const QString& detail) : AppError(QStringLiteral("旧版合同文件已损坏"), detail) {}
+JetDamage::JetDamage(const QString& detail)
+    : AppError(QStringLiteral("旧版合同文件已损坏"), detail) {}
 
 // ---------------------------------------------------------------- the file
 
@@ -179,8 +190,10 @@ bool JetTable::next() {
             f.start = cracked[i].start;
             f.size = cracked[i].siz;
             if (columns_[cracked[i].colnum].type == JetType::Boolean) continue;
-            if (!f.null && (f.size < 0 || f.start < start || f.start + f.size > end || end > pageSize))
-                throw damaged(QStringLiteral("列 %1 的值超出了记录").arg(columns_[cracked[i].colnum].name));
+            if (!f.null &&
+                (f.size < 0 || f.start < start || f.start + f.size > end || end > pageSize))
+                throw damaged(
+                    QStringLiteral("列 %1 的值超出了记录").arg(columns_[cracked[i].colnum].name));
         }
         rowRead_ = true;
         return true;
@@ -188,10 +201,10 @@ bool JetTable::next() {
     if (rowNumber_ < rowCount()) {
         ++rowNumber_;
         throw JetDamage(QStringLiteral("表 %1 应有 %2 行，只读到 %3 行，第 %4 行起无法读取")
-                           .arg(name_)
-                           .arg(rowCount())
-                           .arg(rowNumber_ - 1)
-                           .arg(rowNumber_));
+                            .arg(name_)
+                            .arg(rowCount())
+                            .arg(rowNumber_ - 1)
+                            .arg(rowNumber_));
     }
     return false;
 }
@@ -211,10 +224,14 @@ qint64 JetTable::integer(int column) const {
     if (f.null) return 0;
     const unsigned char* p = page() + f.start;
     switch (mdbTypes_[column]) {
-        case MDB_BYTE: return p[0];
-        case MDB_INT: return little<qint16>(p);
-        case MDB_LONGINT: return little<qint32>(p);
-        default: return qint64(real(column));
+        case MDB_BYTE:
+            return p[0];
+        case MDB_INT:
+            return little<qint16>(p);
+        case MDB_LONGINT:
+            return little<qint32>(p);
+        default:
+            return qint64(real(column));
     }
 }
 
@@ -225,7 +242,8 @@ double JetTable::real(int column) const {
     switch (mdbTypes_[column]) {
         case MDB_BYTE:
         case MDB_INT:
-        case MDB_LONGINT: return double(integer(column));
+        case MDB_LONGINT:
+            return double(integer(column));
         case MDB_FLOAT: {
             const quint32 bits = little<quint32>(p);
             float value;
@@ -233,10 +251,13 @@ double JetTable::real(int column) const {
             return value;
         }
         case MDB_DOUBLE:
-        case MDB_DATETIME: return littleDouble(p);
+        case MDB_DATETIME:
+            return littleDouble(p);
         // Currency: a whole number of ten-thousandths.
-        case MDB_MONEY: return double(little<qint64>(p)) / 10000.0;
-        default: return 0;
+        case MDB_MONEY:
+            return double(little<qint64>(p)) / 10000.0;
+        default:
+            return 0;
     }
 }
 
@@ -261,7 +282,8 @@ QByteArray JetTable::bytes(int column) const {
 qint64 JetTable::longValueSize(int column) const {
     const Field& f = field(column);
     if (f.null || f.size == 0) return 0;
-    if (f.size < kLongValueHeader) throw damaged(QStringLiteral("列 %1 的长值头不完整").arg(columns_[column].name));
+    if (f.size < kLongValueHeader)
+        throw damaged(QStringLiteral("列 %1 的长值头不完整").arg(columns_[column].name));
     return little<quint32>(page() + f.start) & kLengthMask;
 }
 
@@ -295,7 +317,9 @@ void JetTable::readLongValue(int column, const LongValueSink& sink) const {
         readLongValueRow(firstRow, data, size);
         if (size != length)
             throw damaged(QStringLiteral("列 %1 的长值有 %2 字节，与记录的长度 %3 字节不符")
-                              .arg(name).arg(size).arg(length));
+                              .arg(name)
+                              .arg(size)
+                              .arg(length));
         sink(data, size);
         return;
     }
@@ -311,13 +335,16 @@ void JetTable::readLongValue(int column, const LongValueSink& sink) const {
         pageRow = little<quint32>(reinterpret_cast<const unsigned char*>(data));
         const int piece = size - 4;
         if (copied + piece > length)
-            throw damaged(QStringLiteral("列 %1 的长值比记录的长度 %2 字节长").arg(name).arg(length));
+            throw damaged(
+                QStringLiteral("列 %1 的长值比记录的长度 %2 字节长").arg(name).arg(length));
         sink(data + 4, piece);
         copied += piece;
     }
     if (copied != length)
         throw damaged(QStringLiteral("列 %1 的长值只有 %2 字节，比记录的长度 %3 字节短")
-                          .arg(name).arg(copied).arg(length));
+                          .arg(name)
+                          .arg(copied)
+                          .arg(length));
 }
 
 void JetTable::readLongValueRow(quint32 pageRow, const char*& data, int& size) const {
@@ -325,7 +352,8 @@ void JetTable::readLongValueRow(quint32 pageRow, const char*& data, int& size) c
     const qint64 pageNumber = pageRow >> 8;
     const int row = int(pageRow & 0xff);
     if (pageNumber <= 0 || pageNumber >= database_.pageCount())
-        throw damaged(QStringLiteral("长值所在的第 %1 页不在文件中（文件可能不完整）").arg(pageNumber));
+        throw damaged(
+            QStringLiteral("长值所在的第 %1 页不在文件中（文件可能不完整）").arg(pageNumber));
     void* buffer = nullptr;
     int start = 0;
     size_t length = 0;

@@ -14,7 +14,7 @@ class JetTable;
 
 // Damage found in an old file; the message names the table and, where it can, the row.
 class JetDamage : public AppError {
-public:
+  public:
     explicit JetDamage(const QString& detail);
 };
 
@@ -25,7 +25,7 @@ public:
 // than its header says, a page of the wrong kind, fewer rows than the table records)
 // ends the reading with an AppError that names the table and the row.
 class JetDatabase {
-public:
+  public:
     // Throws AppError when the file cannot be opened or is not a Jet 4.0 database.
     explicit JetDatabase(const QString& path);
     ~JetDatabase();
@@ -40,14 +40,25 @@ public:
     qint64 pageCount() const;
     qint64 pagesRead() const;
 
-private:
+  private:
     friend class JetTable;
     struct Private;
     std::unique_ptr<Private> d;
 };
 
 // The kinds of column the reader tells apart.
-enum class JetType { Boolean, Integer, Real, Money, DateTime, Text, Memo, LongBinary, Binary, Other };
+enum class JetType {
+    Boolean,
+    Integer,
+    Real,
+    Money,
+    DateTime,
+    Text,
+    Memo,
+    LongBinary,
+    Binary,
+    Other
+};
 
 struct JetColumn {
     QString name;
@@ -59,7 +70,7 @@ using LongValueSink = std::function<void(const char* data, qsizetype size)>;
 
 // The rows of one table, in the order they lie in the file, one at a time.
 class JetTable {
-public:
+  public:
     ~JetTable();
     JetTable(const JetTable&) = delete;
     JetTable& operator=(const JetTable&) = delete;
@@ -80,10 +91,10 @@ public:
     // Values of the current row. A missing value is null; Boolean columns are never null.
     bool isNull(int column) const;
     bool boolean(int column) const;
-    qint64 integer(int column) const;  // Integer columns
-    double real(int column) const;     // Integer, Real and Money columns
-    double dateTime(int column) const; // days since 1899-12-30, the time as the fraction
-    QString text(int column) const;    // Text and Memo columns
+    qint64 integer(int column) const;    // Integer columns
+    double real(int column) const;       // Integer, Real and Money columns
+    double dateTime(int column) const;   // days since 1899-12-30, the time as the fraction
+    QString text(int column) const;      // Text and Memo columns
     QByteArray bytes(int column) const;  // Binary columns
     // A long binary (or memo): its length as its header records it, 0 when it is missing;
     // then its bytes, streamed a page at a time and checked against that length.
@@ -95,7 +106,7 @@ public:
     // The error for damage found in the current row.
     JetDamage damaged(const QString& what) const;
 
-private:
+  private:
     friend class JetDatabase;
     JetTable(JetDatabase& database, S_MdbTableDef* table);
     struct Field {

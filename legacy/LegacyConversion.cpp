@@ -28,7 +28,7 @@ constexpr double kLastJetDay = 2958465;
 
 // The file being made; removed unless the conversion got to the end.
 class PendingFile {
-public:
+  public:
     explicit PendingFile(QString path) : path_(std::move(path)) {}
     ~PendingFile() {
         if (!kept_) QFile::remove(path_);
@@ -38,7 +38,7 @@ public:
     const QString& path() const { return path_; }
     void keep() { kept_ = true; }
 
-private:
+  private:
     QString path_;
     bool kept_ = false;
 };
@@ -104,14 +104,16 @@ void bindValue(Statement& insert, int parameter, const JetTable& source, const C
         case Kind::Text:
             if (type == JetType::Text || type == JetType::Memo)
                 return insert.bindText(parameter, source.text(from));
-            if (type == JetType::DateTime) return insert.bindText(parameter, dateText(source, column));
+            if (type == JetType::DateTime)
+                return insert.bindText(parameter, dateText(source, column));
             // A Yes/No column reads as the words the earlier program saw.
             if (type == JetType::Boolean)
                 return insert.bindText(parameter, source.boolean(from) ? QStringLiteral("True")
                                                                        : QStringLiteral("False"));
             if (type == JetType::Integer)
                 return insert.bindText(parameter, QString::number(source.integer(from)));
-            if (isNumber(type)) return insert.bindText(parameter, sql::formatAmount(source.real(from)));
+            if (isNumber(type))
+                return insert.bindText(parameter, sql::formatAmount(source.real(from)));
             break;
         case Kind::Blob:
             if (type == JetType::LongBinary) {
@@ -126,7 +128,7 @@ void bindValue(Statement& insert, int parameter, const JetTable& source, const C
 }
 
 class TableCopy {
-public:
+  public:
     TableCopy(JetDatabase& database, ContractQuery& target, const QString& table,
               ConversionProgress& progress)
         : database_(database), target_(target), table_(table), progress_(progress) {}
@@ -163,7 +165,8 @@ public:
                 throw;
             } catch (const AppError& error) {
                 // The new file refused the row: say which one.
-                throw AppError(error.headline(), source->rowLabel() + QStringLiteral("：") + error.detail());
+                throw AppError(error.headline(),
+                               source->rowLabel() + QStringLiteral("：") + error.detail());
             }
             ++copied;
             step(*source);
@@ -171,7 +174,7 @@ public:
         return copied;
     }
 
-private:
+  private:
     void copyLongBinary(const JetTable& source, const ColumnCopy& column, qint64 rowid) {
         if (source.isNull(column.source) || source.longValueSize(column.source) == 0) return;
         BlobHandle blob(target_.database(), table_, column.name, rowid, true);
@@ -207,13 +210,16 @@ private:
 
 void checkPaths(const QString& oldPath, const QString& newPath) {
     switch (probeContractFile(oldPath)) {
-        case ContractFileKind::LegacyJet: break;
+        case ContractFileKind::LegacyJet:
+            break;
         case ContractFileKind::Database:
             throw AppError(QStringLiteral("这已经是新版的合同文件，不需要转换"), oldPath);
-        case ContractFileKind::Missing: throw AppError(QStringLiteral("旧版合同文件不存在"), oldPath);
+        case ContractFileKind::Missing:
+            throw AppError(QStringLiteral("旧版合同文件不存在"), oldPath);
         case ContractFileKind::Unreadable:
             throw AppError(QStringLiteral("无法读取旧版合同文件"), oldPath);
-        default: throw AppError(QStringLiteral("所选文件不是旧版合同文件"), oldPath);
+        default:
+            throw AppError(QStringLiteral("所选文件不是旧版合同文件"), oldPath);
     }
     const QFileInfo target(newPath);
     if (newPath.trimmed().isEmpty() || target.isDir())
@@ -254,7 +260,8 @@ void convertLegacyContractFile(const QString& oldPath, const QString& newPath,
     std::filesystem::rename(QFile::encodeName(pending.path()).toStdString(),
                             QFile::encodeName(newPath).toStdString(), error);
     if (error)
-        throw AppError(QStringLiteral("无法保存新的合同文件"),
-                       newPath + QStringLiteral("：") + QString::fromLocal8Bit(error.message().c_str()));
+        throw AppError(
+            QStringLiteral("无法保存新的合同文件"),
+            newPath + QStringLiteral("：") + QString::fromLocal8Bit(error.message().c_str()));
     pending.keep();
 }

@@ -15,7 +15,7 @@ struct ConversionStatus {
 
 // What watches a conversion: the window's progress dialog or the command line.
 class ConversionProgress {
-public:
+  public:
     virtual ~ConversionProgress() = default;
     // Often: after every row, and every megabyte while a long binary is copied.
     virtual void report(const ConversionStatus& status) = 0;
@@ -28,7 +28,7 @@ public:
 
 // The conversion stopped because the progress asked it to.
 class ConversionCancelled : public AppError {
-public:
+  public:
     ConversionCancelled();
 };
 

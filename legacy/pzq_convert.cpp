@@ -16,7 +16,7 @@ volatile std::sig_atomic_t interrupted = 0;
 void interrupt(int) { interrupted = 1; }
 
 class CommandLineProgress : public ConversionProgress {
-public:
+  public:
     explicit CommandLineProgress(QTextStream& out) : out_(out) {}
     void report(const ConversionStatus&) override {}
     bool cancelRequested() override { return interrupted != 0; }
@@ -24,7 +24,7 @@ public:
         out_ << table << ' ' << rows << Qt::endl;
     }
 
-private:
+  private:
     QTextStream& out_;
 };
 

@@ -14,7 +14,9 @@
 
 namespace {
 
-QString legacyData(const QString& name) { return ContractFileFixture::testData() + "/legacy/" + name; }
+QString legacyData(const QString& name) {
+    return ContractFileFixture::testData() + "/legacy/" + name;
+}
 QString sampleFile() { return ContractFileFixture::testData() + "/legacy-sample.pzq"; }
 
 QString sha256(const QByteArray& bytes) {
@@ -33,12 +35,19 @@ QStringList rowsOf(const QString& file, const QString& table) {
         QStringList values;
         for (int i = 0; i < sqlite3_column_count(h); ++i) {
             switch (sqlite3_column_type(h, i)) {
-                case SQLITE_NULL: values << "NULL"; break;
-                case SQLITE_INTEGER: values << QString::number(sqlite3_column_int64(h, i)); break;
-                case SQLITE_FLOAT:
-                    values << QString::number(sqlite3_column_double(h, i), 'g', QLocale::FloatingPointShortest);
+                case SQLITE_NULL:
+                    values << "NULL";
                     break;
-                case SQLITE_TEXT: values << "'" + rows.text(i) + "'"; break;
+                case SQLITE_INTEGER:
+                    values << QString::number(sqlite3_column_int64(h, i));
+                    break;
+                case SQLITE_FLOAT:
+                    values << QString::number(sqlite3_column_double(h, i), 'g',
+                                              QLocale::FloatingPointShortest);
+                    break;
+                case SQLITE_TEXT:
+                    values << "'" + rows.text(i) + "'";
+                    break;
                 case SQLITE_BLOB: {
                     const QByteArray bytes(static_cast<const char*>(sqlite3_column_blob(h, i)),
                                            sqlite3_column_bytes(h, i));
@@ -56,16 +65,52 @@ QStringList rowsOf(const QString& file, const QString& table) {
 QString savedContract(int id, const QString& code, const QString& name, const QString& important,
                       const QString& archived) {
     const QString day = QString("'2025-03-%1'").arg(id + 1, 2, 10, QChar('0'));
-    return QStringList{QString::number(id), "'" + code + "'", QString("'HT-2025-00%1'").arg(id),
-                       "'" + name + "'", "'某某市城建投资有限公司'", "'某某建设集团有限公司'", "''",
-                       "'华东管材有限公司'", "'" + important + "'", "'2025'", QString("'B0%1'").arg(id),
-                       "'工程部'", "'市政工程'", "'张工'", day, day, day, "'180天'", "'合格'",
-                       "'施工图范围内全部工程'", day, "'李总'", "'钢筋混凝土结构'",
-                       QString::number(id) + "000000.25", "0", "0", "'施工合同'", "'道路'", "1500",
-                       "-2.5", "1e+07", "0", "100000.1", "0.30000000000000004", "0",
-                       QString("'SB-%1'").arg(id), "'含税价'", "0", day, "0", day,
-                       QString("'GD-%1'").arg(id), day, "'" + archived + "'",
-                       "'第一行备注\r\n第二行，含'单引号'\r\n'", "NULL"}
+    return QStringList{QString::number(id),
+                       "'" + code + "'",
+                       QString("'HT-2025-00%1'").arg(id),
+                       "'" + name + "'",
+                       "'某某市城建投资有限公司'",
+                       "'某某建设集团有限公司'",
+                       "''",
+                       "'华东管材有限公司'",
+                       "'" + important + "'",
+                       "'2025'",
+                       QString("'B0%1'").arg(id),
+                       "'工程部'",
+                       "'市政工程'",
+                       "'张工'",
+                       day,
+                       day,
+                       day,
+                       "'180天'",
+                       "'合格'",
+                       "'施工图范围内全部工程'",
+                       day,
+                       "'李总'",
+                       "'钢筋混凝土结构'",
+                       QString::number(id) + "000000.25",
+                       "0",
+                       "0",
+                       "'施工合同'",
+                       "'道路'",
+                       "1500",
+                       "-2.5",
+                       "1e+07",
+                       "0",
+                       "100000.1",
+                       "0.30000000000000004",
+                       "0",
+                       QString("'SB-%1'").arg(id),
+                       "'含税价'",
+                       "0",
+                       day,
+                       "0",
+                       day,
+                       QString("'GD-%1'").arg(id),
+                       day,
+                       "'" + archived + "'",
+                       "'第一行备注\r\n第二行，含'单引号'\r\n'",
+                       "NULL"}
         .join('|');
 }
 
@@ -88,7 +133,7 @@ const QString kPng = "1a509553d4d5bac6";
 const QString kGif = "ff3619a6cffa6a1b";
 
 class SilentProgress : public ConversionProgress {
-public:
+  public:
     int cancelAfterReports = -1;
     int reports = 0;
     QStringList tables;
@@ -97,8 +142,12 @@ public:
         ++reports;
         last = status;
     }
-    bool cancelRequested() override { return cancelAfterReports >= 0 && reports >= cancelAfterReports; }
-    void tableCopied(const QString& table, qint64 rows) override { tables << table + ' ' + QString::number(rows); }
+    bool cancelRequested() override {
+        return cancelAfterReports >= 0 && reports >= cancelAfterReports;
+    }
+    void tableCopied(const QString& table, qint64 rows) override {
+        tables << table + ' ' + QString::number(rows);
+    }
 };
 
 void writeBytes(const QString& path, const QByteArray& bytes) {
@@ -123,7 +172,7 @@ class LegacyConversionTest : public QObject {
         return QDir(files->path(QString())).entryList({"*.new-*", "*-journal"}, QDir::Files);
     }
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void init() { files = std::make_unique<ContractFileFixture>(); }
     void cleanup() { files.reset(); }
 
@@ -152,25 +201,31 @@ private Q_SLOTS:
         for (int i = 0; i < contracts.size(); ++i)
             QCOMPARE(contracts[i].split('|'), expectedContracts[i].split('|'));
 
-        QCOMPARE(rowsOf(target, "httext"), QStringList({"1|1|'contract.doc'|" + kDoc + "|" + kRtf,
-                                                        "2|1|'annex.pdf'|" + kPdf + "|NULL",
-                                                        "4|2|'合同正文.DOC'|" + kDoc + "|" + kRtf}));
+        QCOMPARE(rowsOf(target, "httext"),
+                 QStringList({"1|1|'contract.doc'|" + kDoc + "|" + kRtf,
+                              "2|1|'annex.pdf'|" + kPdf + "|NULL",
+                              "4|2|'合同正文.DOC'|" + kDoc + "|" + kRtf}));
         QCOMPARE(rowsOf(target, "htfk"),
-                 QStringList({"1|1|'第一期进度款'|100000.1|100000.1|'2025-04-01'|'SB-01'|'FP-0001'|'按月支付\r\n附发票'",
+                 QStringList({"1|1|'第一期进度款'|100000.1|100000.1|'2025-04-01'|'SB-01'|'FP-0001'|"
+                              "'按月支付\r\n附发票'",
                               "2|1|'第二期进度款'|0.2|0|'2025-05-01'|''|''|''",
                               "5|2|'预付款'|50000|0|'2025-03-15'|'SB-03'|''|NULL"}));
         QCOMPARE(rowsOf(target, "htsp"),
-                 QStringList({"1|1|'工期延误索赔'|25000|0|'2025-06-01'|'SP-01'|''|'因甲方原因停工15天'"}));
-        QCOMPARE(rowsOf(target, "htyj"), QStringList({"1|1|'合同首页'|'签字页\r\n共2页'|'scan1.jpg'|" + kJpeg,
-                                                      "2|1|'未载入图片的记录'|''|''|NULL"}));
-        QCOMPARE(rowsOf(target, "htqtyj"), QStringList({"1|1|'验收单'|'竣工验收'|'scan2.png'|" + kPng,
-                                                        "3|4|'现场照片'|''|'scan3.gif'|" + kGif}));
+                 QStringList(
+                     {"1|1|'工期延误索赔'|25000|0|'2025-06-01'|'SP-01'|''|'因甲方原因停工15天'"}));
+        QCOMPARE(rowsOf(target, "htyj"),
+                 QStringList({"1|1|'合同首页'|'签字页\r\n共2页'|'scan1.jpg'|" + kJpeg,
+                              "2|1|'未载入图片的记录'|''|''|NULL"}));
+        QCOMPARE(rowsOf(target, "htqtyj"),
+                 QStringList({"1|1|'验收单'|'竣工验收'|'scan2.png'|" + kPng,
+                              "3|4|'现场照片'|''|'scan3.gif'|" + kGif}));
         QCOMPARE(rowsOf(target, "infoset"),
                  QStringList({"1|'bmlb'|'工程部'", "2|'bmlb'|'财务部'", "3|'htlb'|'施工合同'",
                               "4|'htlb'|'采购合同'", "5|'gclb'|'市政工程'", "6|'htpz'|'道路'",
                               "7|'xxxx'|'unknown kind'", "8|'htpz'|'桥梁'"}));
         QCOMPARE(rowsOf(target, "ghdwinfo"),
-                 QStringList({"1|'华东管材有限公司'|'上海市浦东新区'|'供方'|'王经理'|'021-5555'|'021-5556'|'200120'|"
+                 QStringList({"1|'华东管材有限公司'|'上海市浦东新区'|'供方'|'王经理'|'021-5555'|'"
+                              "021-5556'|'200120'|"
                               "'工商银行'|'6222000011112222'|'91310000XXXX'|'上海'",
                               "2|'北方钢铁集团'|'天津市'|'供方'|'赵'|''|''|''|''|''|''|'天津'",
                               "3|'阿里建材'|'杭州市'|'需方'|''|''|''|''|''|''|''|'浙江'"}));
@@ -191,7 +246,8 @@ private Q_SLOTS:
         });
         QVERIFY(pieces > 1);  // it spans pages
         QCOMPARE(bytes, fileBytes(legacyData("test2BinData.dat")));
-        QVERIFY(projects->text(projects->columnIndex("PROJ_PROP_AUTHOR")).startsWith("Jon Iles this is a a vawesrasoih"));
+        QVERIFY(projects->text(projects->columnIndex("PROJ_PROP_AUTHOR"))
+                    .startsWith("Jon Iles this is a a vawesrasoih"));
         QVERIFY(!projects->next());
     }
 
@@ -199,14 +255,16 @@ private Q_SLOTS:
         JetDatabase database(legacyData("testUnicodeCompV2003.mdb"));
         std::unique_ptr<JetTable> table = database.openTable("Table");
         QMap<qint64, QString> texts;
-        while (table->next()) texts.insert(table->integer(0), table->text(table->columnIndex("Unicode")));
+        while (table->next())
+            texts.insert(table->integer(0), table->text(table->columnIndex("Unicode")));
         QCOMPARE(texts.size(), 8);
         QCOMPARE(texts[1], QString("only ascii chars"));
         QCOMPARE(texts[2], QString("ääkkösiä"));
         QCOMPARE(texts[3], QString("Мир"));
         // Greek with the oxia accents as Access stored them, not their tonos equivalents.
-        QCOMPARE(texts[4], QString::fromUtf16(u"\u03F0\u03B1\u1F76 \u03C4\u1F79\u03C4' \u1F10\u03B3\u1F7C "
-                                              u"\u039A\u1F7B\u03F0\u03BB\u03C9\u03C0\u03B1"));
+        QCOMPARE(texts[4],
+                 QString::fromUtf16(u"\u03F0\u03B1\u1F76 \u03C4\u1F79\u03C4' \u1F10\u03B3\u1F7C "
+                                    u"\u039A\u1F7B\u03F0\u03BB\u03C9\u03C0\u03B1"));
         QCOMPARE(texts[5], QString("漢字仮名交じり文"));
         QCOMPARE(texts[6], QString::fromUtf16(u"3L9\u001D52\u0002_AB(\u00A5\u0005!!V"));
         QCOMPARE(texts[7], QString("ümlaut"));
@@ -220,7 +278,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("said");
         QTest::newRow("cut in half") << "truncated" << QStringList{"旧版合同文件已损坏", "表 "};
         QTest::newRow("long value shorter than its header")
-            << "longer header" << QStringList{"表 htyj 第 1 行（htyjid=1）", "htyjpic", "比记录的长度 14409 字节短"};
+            << "longer header"
+            << QStringList{"表 htyj 第 1 行（htyjid=1）", "htyjpic", "比记录的长度 14409 字节短"};
         QTest::newRow("long value page of the wrong kind")
             << "wrong page" << QStringList{"表 htyj 第 1 行（htyjid=1）", "第 60 页不是长值页"};
     }
@@ -247,7 +306,8 @@ private Q_SLOTS:
         } catch (const ConversionCancelled&) {
             QFAIL("cancelled");
         } catch (const AppError& error) {
-            for (const QString& part : said) QVERIFY2(error.text().contains(part), qPrintable(error.text()));
+            for (const QString& part : said)
+                QVERIFY2(error.text().contains(part), qPrintable(error.text()));
         }
         QVERIFY(!QFileInfo::exists(target));
         QVERIFY(leftovers().isEmpty());
@@ -259,8 +319,9 @@ private Q_SLOTS:
         writeBytes(target, "what was there");
         SilentProgress progress;
         progress.cancelAfterReports = 10;
-        QVERIFY_THROWS_EXCEPTION(ConversionCancelled,
-                                 convertLegacyContractFile(sampleFile(), target, templatePath(), progress));
+        QVERIFY_THROWS_EXCEPTION(
+            ConversionCancelled,
+            convertLegacyContractFile(sampleFile(), target, templatePath(), progress));
         QCOMPARE(fileBytes(target), QByteArray("what was there"));
         QVERIFY(leftovers().isEmpty());
     }
@@ -268,11 +329,15 @@ private Q_SLOTS:
     void whatCannotBeConvertedIsRefused_data() {
         QTest::addColumn<QString>("old");
         QTest::addColumn<QString>("said");
-        QTest::newRow("Access file without contract tables") << legacyData("adox_jet4.mdb") << "不是旧版合同文件";
-        QTest::newRow("a new contract file") << ContractFileFixture::templatePath() << "已经是新版的合同文件";
-        QTest::newRow("missing") << "nowhere.pzq" << "旧版合同文件不存在";
+        QTest::newRow("Access file without contract tables")
+            << legacyData("adox_jet4.mdb") << "不是旧版合同文件";
+        QTest::newRow("a new contract file")
+            << ContractFileFixture::templatePath() << "已经是新版的合同文件";
+        QTest::newRow("missing") << "nowhere.pzq"
+                                 << "旧版合同文件不存在";
         QTest::newRow("not a database") << legacyData("test2BinData.dat") << "不是旧版合同文件";
-        QTest::newRow("onto itself") << "itself" << "不能与旧版合同文件同名";
+        QTest::newRow("onto itself") << "itself"
+                                     << "不能与旧版合同文件同名";
     }
     void whatCannotBeConvertedIsRefused() {
         QFETCH(QString, old);
@@ -314,7 +379,8 @@ private Q_SLOTS:
         convert.start(PZQ_CONVERT, {files->path("damaged.pzq"), files->path("new.pzq")});
         QVERIFY(convert.waitForFinished());
         QCOMPARE(convert.exitCode(), 1);
-        QVERIFY(QString::fromUtf8(convert.readAllStandardError()).contains("旧版合同文件已损坏：表 htyj 第 1 行"));
+        QVERIFY(QString::fromUtf8(convert.readAllStandardError())
+                    .contains("旧版合同文件已损坏：表 htyj 第 1 行"));
         QVERIFY(!QFileInfo::exists(files->path("new.pzq")));
 
         convert.start(PZQ_CONVERT, {sampleFile()});
