@@ -66,6 +66,40 @@ double littleDouble(const unsigned char* p) {
     return value;
 }
 
+// The pages of long values, read straight from the file a run at a time: a long value's
+// pages mostly follow one another, and libmdb would read them (and look up the file's
+// size) one at a time.
+class LongValuePages {
+  public:
+    bool open(const QString& path, int pageSize) {
+        file_.setFileName(path);
+        pageSize_ = pageSize;
+        window_.resize(kPagesAtOnce * pageSize);
+        return file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    // The page, or nullptr when the file cannot give it whole.
+    const unsigned char* page(qint64 number) {
+        if (number < first_ || number >= first_ + count_) {
+            count_ = 0;
+            if (!file_.seek(number * pageSize_)) return nullptr;
+            const qint64 got = file_.read(window_.data(), window_.size());
+            if (got < pageSize_) return nullptr;
+            first_ = number;
+            count_ = int(got / pageSize_);
+        }
+        return reinterpret_cast<const unsigned char*>(window_.constData()) +
+               (number - first_) * pageSize_;
+    }
+
+  private:
+    static constexpr int kPagesAtOnce = 16;
+    QFile file_;
+    int pageSize_ = 0;
+    QByteArray window_;
+    qint64 first_ = 0;
+    int count_ = 0;
+};
+
 }  // namespace
 
 JetDamage::JetDamage(const QString& detail)
@@ -75,6 +109,7 @@ JetDamage::JetDamage(const QString& detail)
 
 struct JetDatabase::Private {
     MdbHandle* mdb = nullptr;
+    LongValuePages longValuePages;
     qint64 pageCount = 0;
     qint64 pagesRead = 0;
 
@@ -101,6 +136,10 @@ JetDatabase::JetDatabase(const QString& path) : d(std::make_unique<Private>()) {
         throw AppError(QStringLiteral("只能转换 Jet 4.0（Access 2000）格式的旧版合同文件"), path);
     }
     d->pageCount = info.size() / d->mdb->fmt->pg_size;
+    if (!d->longValuePages.open(path, int(d->mdb->fmt->pg_size))) {
+        mdb_close(d->mdb);
+        throw AppError(QStringLiteral("无法读取旧版合同文件"), path);
+    }
     mdb_set_bind_size(d->mdb, kBindSize);
     if (!mdb_read_catalog(d->mdb, MDB_TABLE)) {
         mdb_close(d->mdb);
@@ -354,20 +393,25 @@ void JetTable::readLongValueRow(quint32 pageRow, const char*& data, int& size) c
     if (pageNumber <= 0 || pageNumber >= database_.pageCount())
         throw damaged(
             QStringLiteral("长值所在的第 %1 页不在文件中（文件可能不完整）").arg(pageNumber));
-    void* buffer = nullptr;
-    int start = 0;
-    size_t length = 0;
-    if (mdb_find_pg_row(mdb, int(pageRow), &buffer, &start, &length) != 0)
-        throw damaged(QStringLiteral("无法读取长值所在的第 %1 页").arg(pageNumber));
+    const unsigned char* pageBytes = database_.d->longValuePages.page(pageNumber);
+    if (!pageBytes) throw damaged(QStringLiteral("无法读取长值所在的第 %1 页").arg(pageNumber));
     ++database_.d->pagesRead;
-    const auto* pageBytes = static_cast<const unsigned char*>(buffer);
+    const int pageSize = int(mdb->fmt->pg_size);
+    const int offsets = mdb->fmt->row_count_offset;
     // Long values live on data pages marked "LVAL".
     if (pageBytes[0] != MDB_PAGE_DATA || std::memcmp(pageBytes + 4, "LVAL", 4) != 0)
         throw damaged(QStringLiteral("第 %1 页不是长值页").arg(pageNumber));
-    if (row >= little<quint16>(pageBytes + mdb->fmt->row_count_offset))
+    if (row >= little<quint16>(pageBytes + offsets))
         throw damaged(QStringLiteral("长值在第 %1 页上找不到").arg(pageNumber));
+    // A row ends where the one before it in the offset table begins (the first, at the end
+    // of the page).
+    const int start = little<quint16>(pageBytes + offsets + 2 + row * 2) & kOffsetMask;
+    const int end =
+        row == 0 ? pageSize : little<quint16>(pageBytes + offsets + row * 2) & kOffsetMask;
+    if (start < offsets || start > end || end > pageSize)
+        throw damaged(QStringLiteral("长值在第 %1 页上的位置不对").arg(pageNumber));
     data = reinterpret_cast<const char*>(pageBytes + start);
-    size = int(length);
+    size = end - start;
 }
 
 QString JetTable::rowLabel() const {

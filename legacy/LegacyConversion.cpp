@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "BlobHandle.h"
 #include "ContractFileProbe.h"
@@ -178,22 +180,26 @@ class TableCopy {
     void copyLongBinary(const JetTable& source, const ColumnCopy& column, qint64 rowid) {
         if (source.isNull(column.source) || source.longValueSize(column.source) == 0) return;
         BlobHandle blob(target_.database(), table_, column.name, rowid, true);
-        QByteArray piece;
-        piece.reserve(kBlobPiece);
+        // The old file hands its long values over a page at a time; they go on a
+        // megabyte at a time, through one buffer kept for the whole table.
+        piece_.resize(kBlobPiece);
         int offset = 0;
-        const auto flush = [&] {
-            blob.write(piece.constData(), int(piece.size()), offset);
-            offset += int(piece.size());
-            piece.clear();
+        qsizetype filled = 0;
+        const auto write = [&](const char* data, qsizetype size) {
+            blob.write(data, int(size), offset);
+            offset += int(size);
         };
         source.readLongValue(column.source, [&](const char* data, qsizetype size) {
-            piece.append(data, size);
-            if (piece.size() >= kBlobPiece) {
-                flush();
+            if (filled + size > kBlobPiece) {
+                write(piece_.data(), filled);
+                filled = 0;
                 step(source);
             }
+            if (size > kBlobPiece) return write(data, size);
+            std::memcpy(piece_.data() + filled, data, size_t(size));
+            filled += size;
         });
-        if (!piece.isEmpty()) flush();
+        if (filled > 0) write(piece_.data(), filled);
     }
 
     void step(const JetTable& source) {
@@ -206,6 +212,7 @@ class TableCopy {
     ContractQuery& target_;
     QString table_;
     ConversionProgress& progress_;
+    std::vector<char> piece_;
 };
 
 void checkPaths(const QString& oldPath, const QString& newPath) {
