@@ -328,7 +328,8 @@ qint64 JetTable::longValueSize(int column) const {
 
 QByteArray JetTable::readLongValueWhole(int column) const {
     QByteArray whole;
-    whole.reserve(longValueSize(column));
+    // Room for what the header promises, within reason: a damaged header may promise a gigabyte.
+    whole.reserve(qMin<qint64>(longValueSize(column), 1 << 20));
     readLongValue(column, [&whole](const char* data, qsizetype size) { whole.append(data, size); });
     return whole;
 }

@@ -277,6 +277,8 @@ class LegacyConversionTest : public QObject {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QStringList>("said");
         QTest::newRow("cut in half") << "truncated" << QStringList{"旧版合同文件已损坏", "表 "};
+        QTest::newRow("last data pages cut off")
+            << "cut at the end" << QStringList{"表 infoset 应有 8 行，只读到 0 行"};
         QTest::newRow("long value shorter than its header")
             << "longer header"
             << QStringList{"表 htyj 第 1 行（htyjid=1）", "htyjpic", "比记录的长度 14409 字节短"};
@@ -289,6 +291,8 @@ class LegacyConversionTest : public QObject {
         QByteArray bytes = fileBytes(sampleFile());
         if (damage == "truncated") {
             bytes.truncate(bytes.size() / 2);
+        } else if (damage == "cut at the end") {
+            bytes.truncate(300000);
         } else if (damage == "longer header") {
             QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + kJpegHeader), 10409u);
             qToLittleEndian<quint32>(14409, bytes.data() + kJpegHeader);
