@@ -2,7 +2,6 @@
 
 #include <mdbtools.h>
 
-#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
