@@ -1,26 +1,7 @@
 #include "ContractFileNaming.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
-
 QString newContractFilePath(const QString& chosen) {
     QString name = chosen;
     if (name.endsWith(QLatin1String(".pzq"), Qt::CaseSensitive)) name.chop(4);
     return name + QStringLiteral(".pzq");
-}
-
-QString copyTemplateBeside(const QString& templatePath, const QString& target) {
-    QFile source(templatePath);
-    if (!source.open(QIODevice::ReadOnly)) return {};
-    QTemporaryFile fresh(target + QStringLiteral(".new-XXXXXX"));
-    if (!fresh.open()) return {};
-    char buffer[1 << 16];
-    for (qint64 got; (got = source.read(buffer, sizeof buffer)) > 0;)
-        if (fresh.write(buffer, got) != got) return {};
-    if (source.error() != QFile::NoError || !fresh.flush()) return {};
-    fresh.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                         QFileDevice::ReadOther);
-    fresh.setAutoRemove(false);
-    return fresh.fileName();
 }

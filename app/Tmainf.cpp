@@ -21,6 +21,7 @@
 #include "ContractFileNaming.h"
 #include "Desktop.h"
 #include "FileWait.h"
+#include "LegacyImport.h"
 #include "LibreOfficeConverter.h"
 #include "Taboutf.h"
 #include "Tghdwform.h"
@@ -179,8 +180,11 @@ bool Tmainf::event(QEvent* event) {
 // ---------------------------------------------------------------- contract file lifecycle
 
 void Tmainf::TBItem17Click() {
-    const QString path =
+    const QString chosen =
         desktop_.chooseFileToOpen(this, {QStringLiteral("打开合同文件"), kContractFileFilter});
+    if (chosen.isEmpty()) return;
+    // A file of the earlier Windows program is converted into a new one, which is opened.
+    const QString path = contractFileToOpen(desktop_, this, chosen, programFolder_);
     if (path.isEmpty()) return;
     OpenContractFile(path);
 }

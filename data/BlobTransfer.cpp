@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AppError.h"
+#include "BlobHandle.h"
 #include "ContractQuery.h"
 #include "EngineError.h"
 #include "Transaction.h"
@@ -15,39 +16,6 @@
 namespace {
 
 constexpr qint64 kChunk = 1 << 20;
-
-// Opens one binary value for streaming and closes it on every path.
-class BlobHandle {
-public:
-    BlobHandle(sqlite3* db, const QString& table, const QString& column, qint64 rowid, bool write)
-        : db_(db) {
-        const int rc = sqlite3_blob_open(db, "main", table.toUtf8().constData(),
-                                         column.toUtf8().constData(), rowid, write ? 1 : 0, &blob_);
-        if (rc != SQLITE_OK) {
-            const AppError error = engineError(db, rc);
-            sqlite3_blob_close(blob_);
-            blob_ = nullptr;
-            throw error;
-        }
-    }
-    ~BlobHandle() { sqlite3_blob_close(blob_); }
-    BlobHandle(const BlobHandle&) = delete;
-    BlobHandle& operator=(const BlobHandle&) = delete;
-
-    int size() const { return sqlite3_blob_bytes(blob_); }
-    void write(const char* data, int length, int offset) {
-        const int rc = sqlite3_blob_write(blob_, data, length, offset);
-        if (rc != SQLITE_OK) throw engineError(db_, rc);
-    }
-    void read(char* data, int length, int offset) {
-        const int rc = sqlite3_blob_read(blob_, data, length, offset);
-        if (rc != SQLITE_OK) throw engineError(db_, rc);
-    }
-
-private:
-    sqlite3* db_;
-    sqlite3_blob* blob_ = nullptr;
-};
 
 QString whereKey(const QString& idColumn, qint64 id) {
     return QStringLiteral(" where ") + idColumn + QLatin1Char('=') + QString::number(id);

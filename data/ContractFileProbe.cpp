@@ -64,7 +64,7 @@ QString contractFileProblem(ContractFileKind kind, const QString& path) {
         case ContractFileKind::NotAFile: return QStringLiteral("所选路径不是文件：") + path;
         case ContractFileKind::Unreadable: return QStringLiteral("无法读取合同文件：") + path;
         case ContractFileKind::LegacyJet:
-            return QStringLiteral("这是旧版（Access格式）的合同文件，本版本暂时还不能打开：") + path;
+            return QStringLiteral("这是旧版（Access格式）的合同文件，须用“打开合同文件”转换后才能打开：") + path;
         case ContractFileKind::Truncated:
             return QStringLiteral("合同文件不完整（文件被截断或复制不全）：") + path;
         case ContractFileKind::NotADatabase: return QStringLiteral("所选文件不是合同文件：") + path;

@@ -30,6 +30,39 @@ bool Statement::step() {
     throw engineError(db_, rc);
 }
 
+void Statement::reset() { sqlite3_reset(stmt_); }
+
+void Statement::check(int rc) const {
+    if (rc != SQLITE_OK) throw engineError(db_, rc);
+}
+
+void Statement::bindNull(int index) { check(sqlite3_bind_null(stmt_, index)); }
+
+void Statement::bindInt64(int index, qint64 value) {
+    check(sqlite3_bind_int64(stmt_, index, value));
+}
+
+void Statement::bindDouble(int index, double value) {
+    check(sqlite3_bind_double(stmt_, index, value));
+}
+
+void Statement::bindText(int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    check(sqlite3_bind_text64(stmt_, index, utf8.constData(), sqlite3_uint64(utf8.size()),
+                              SQLITE_TRANSIENT, SQLITE_UTF8));
+}
+
+void Statement::bindBlob(int index, const QByteArray& bytes) {
+    check(sqlite3_bind_blob64(stmt_, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                              SQLITE_TRANSIENT));
+}
+
+void Statement::bindZeroBlob(int index, qint64 size) {
+    check(sqlite3_bind_zeroblob64(stmt_, index, sqlite3_uint64(size)));
+}
+
+qint64 Statement::lastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
+
 int Statement::columnIndex(const char* name) const {
     if (columns_.isEmpty()) {
         const int count = sqlite3_column_count(stmt_);

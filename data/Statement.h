@@ -18,6 +18,20 @@ public:
 
     // Steps to the next row; false at the end. Throws AppError on an engine error.
     bool step();
+    // Makes the statement ready to run again; the bound parameters stay until rebound.
+    void reset();
+
+    // Parameters (numbered from 1), for a statement run many times over values that come
+    // from a file rather than from a person: the values go in exactly, with no literal.
+    void bindNull(int index);
+    void bindInt64(int index, qint64 value);
+    void bindDouble(int index, double value);
+    void bindText(int index, const QString& text);
+    void bindBlob(int index, const QByteArray& bytes);
+    // A value of `size` zero bytes, to be filled afterwards through a BlobHandle.
+    void bindZeroBlob(int index, qint64 size);
+    // The key of the row the last insert on this connection made.
+    qint64 lastInsertRowid() const;
 
     int columnIndex(const char* name) const;
     bool isNull(int column) const;
@@ -28,6 +42,8 @@ public:
     sqlite3_stmt* handle() const { return stmt_; }
 
 private:
+    void check(int resultCode) const;
+
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
     mutable QHash<QByteArray, int> columns_;

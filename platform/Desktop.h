@@ -23,6 +23,7 @@ struct MessageRequest {
 struct FileDialogRequest {
     QString caption;
     QString filter;  // in Qt's form, e.g. "合同管理文件(*.pzq)"
+    QString proposedPath;  // where the dialog starts: a folder, or a file to propose
 };
 
 class Desktop {

@@ -29,13 +29,13 @@ MessageAnswer QtDesktop::showMessage(QWidget* parent, const MessageRequest& requ
 }
 
 QString QtDesktop::chooseFileToOpen(QWidget* parent, const FileDialogRequest& request) {
-    return QFileDialog::getOpenFileName(parent, request.caption, QString(), request.filter);
+    return QFileDialog::getOpenFileName(parent, request.caption, request.proposedPath, request.filter);
 }
 
 QString QtDesktop::chooseFileToSave(QWidget* parent, const FileDialogRequest& request) {
     // The program asks about overwriting itself, after it has settled the file's name.
-    return QFileDialog::getSaveFileName(parent, request.caption, QString(), request.filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return QFileDialog::getSaveFileName(parent, request.caption, request.proposedPath,
+                                        request.filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 bool QtDesktop::shellOpen(const QUrl& target) { return QDesktopServices::openUrl(target); }

@@ -7,6 +7,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n
   libsqlite3-dev libbenchmark-dev
+  mdbtools-dev
   fonts-wqy-microhei xdg-utils
   libreoffice-writer-nogui
 )

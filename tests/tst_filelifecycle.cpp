@@ -155,7 +155,6 @@ private Q_SLOTS:
         QTest::newRow("random bytes") << "random" << "所选文件不是合同文件";
         QTest::newRow("empty file") << "empty" << "所选文件不是合同文件";
         QTest::newRow("truncated copy") << "truncated" << "合同文件不完整";
-        QTest::newRow("old format") << "jet" << "旧版";
         QTest::newRow("other database") << "foreign" << "所选文件不是合同文件";
         QTest::newRow("tables missing") << "partial" << "合同文件缺少数据表";
     }
@@ -179,8 +178,6 @@ private Q_SLOTS:
                             .arg(i).arg(i + 1000).arg(QString(200, QChar(0x5408)));
             ContractFileFixture::execute(whole, rows);
             writeBytes(path, fileBytes(whole).left(int(QFileInfo(whole).size() / 2)));
-        } else if (kind == "jet") {
-            QFile::copy(ContractFileFixture::testData() + "/legacy-sample.pzq", path);
         } else if (kind == "foreign" || kind == "partial") {
             writeBytes(path, {});
             QFile::remove(path);
