@@ -20,6 +20,7 @@
 #include "DocumentPage.h"
 #include "LedgerPage.h"
 #include "ScanPage.h"
+#include "ScratchFolder.h"
 #include "ScriptedDesktop.h"
 
 namespace {
@@ -44,8 +45,9 @@ Page makePage(const QString& name, ContractQuery& query, const CommandGuard& gua
             name == QLatin1String("TabSheet3") ? paymentLedger() : claimLedger(), query, guard);
         return {page, [page](auto id) { page->loadList(id); }, [page] { page->clearEditors(); }};
     }
+    static const ScratchFolder scratch(QDir::tempPath());  // laying out writes nothing there
     auto* page = new ScanPage(name == QLatin1String("TabSheet5") ? contractScans() : otherScans(),
-                              query, guard);
+                              query, guard, scratch);
     return {page, [page](auto id) { page->loadList(id); }, [page] { page->clearEditors(); }};
 }
 
