@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "CommandGuard.h"
+#include "ContractFileFixture.h"
 #include "ContractQuery.h"
 #include "DocumentPage.h"
 #include "LedgerPage.h"
@@ -81,7 +82,8 @@ Captions ledgerFields(int firstEdit, const char* datePicker) {
 class PagesLayoutTest : public QObject {
     Q_OBJECT
     ScriptedDesktop desktop_;
-    ContractQuery query_;  // never connected: laying out a page must not need a file
+    ContractFileFixture files_;
+    ContractQuery query_;  // over an empty contract file: every contract's lists are empty
     CommandGuard guard_{desktop_, nullptr};
     std::unique_ptr<QWidget> page_;
 
@@ -92,6 +94,7 @@ class PagesLayoutTest : public QObject {
     }
 
   private Q_SLOTS:
+    void initTestCase() { query_.setContractFile(files_.newContractFile()); }
     void cleanup() { page_.reset(); }
 
     void toolbarsCarryTheirItemsInOrder_data() {

@@ -25,16 +25,14 @@ struct PageNames {
 };
 
 const PageNames& namesOf(const QString& page) {
-    static const PageNames contract{"TabSheet5",    "htyj",        "htyjid",       "htyjname",
-                                    "htyjsm",       "htyjpic",     "StringGrid4",  "Edit40",
-                                    "Memo2",        "ScrollBox4",  "Image2",       "FlatButton1",
-                                    "FlatButton2",  "FlatButton11", "FlatButton3", "TBItem48",
-                                    "TBItem52",     "TBItem36"};
-    static const PageNames other{"TabSheet6",   "htqtyj",      "qtyjid",       "qtyjname",
-                                 "qtyjsm",      "qtyjpic",     "StringGrid5",  "Edit41",
-                                 "Memo3",       "ScrollBox3",  "Image4",       "FlatButton4",
-                                 "FlatButton5", "FlatButton12", "FlatButton6", "TBItem49",
-                                 "TBItem53",    "TBItem54"};
+    static const PageNames contract{
+        "TabSheet5",   "htyj",         "htyjid",      "htyjname",   "htyjsm",   "htyjpic",
+        "StringGrid4", "Edit40",       "Memo2",       "ScrollBox4", "Image2",   "FlatButton1",
+        "FlatButton2", "FlatButton11", "FlatButton3", "TBItem48",   "TBItem52", "TBItem36"};
+    static const PageNames other{
+        "TabSheet6",   "htqtyj",       "qtyjid",      "qtyjname",   "qtyjsm",   "qtyjpic",
+        "StringGrid5", "Edit41",       "Memo3",       "ScrollBox3", "Image4",   "FlatButton4",
+        "FlatButton5", "FlatButton12", "FlatButton6", "TBItem49",   "TBItem53", "TBItem54"};
     return page == contract.page ? contract : other;
 }
 
@@ -125,9 +123,10 @@ class ScanPageTest : public QObject {
     void open(const QStringList& seed = {}) {
         file_ = files_->newContractFile();
         ContractFileFixture::execute(
-            file_, QStringList{"insert into htmain (conid,concode,conname) values (1,'0001','甲')",
-                               "insert into htmain (conid,concode,conname) values (2,'0002','乙')"} +
-                       seed);
+            file_,
+            QStringList{"insert into htmain (conid,concode,conname) values (1,'0001','甲')",
+                        "insert into htmain (conid,concode,conname) values (2,'0002','乙')"} +
+                seed);
         desktop_ = std::make_unique<ScriptedDesktop>();
         query_ = std::make_unique<ContractQuery>();
         query_->setContractFile(file_);
@@ -161,7 +160,9 @@ class ScanPageTest : public QObject {
     QString nameShown() const { return control<QLineEdit>(n_.nameEdit)->text(); }
     QString memoShown() const { return control<QPlainTextEdit>(n_.memo)->toPlainText(); }
 
-    void press(const QString& button) { QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton); }
+    void press(const QString& button) {
+        QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+    }
     void trigger(const QString& item) { control<QAction>(item)->trigger(); }
     void clickRow(int row) {
         const QRect cell = grid()->visualRect(grid()->model()->index(row, 0));
@@ -179,23 +180,27 @@ class ScanPageTest : public QObject {
 
     QString picture(const QString& name, const QSize& size, const char* format = nullptr) {
         const QString path = files_->path(name);
-        if (!gradient(size.width(), size.height()).save(path, format)) qFatal("cannot save %s", qPrintable(path));
+        if (!gradient(size.width(), size.height()).save(path, format))
+            qFatal("cannot save %s", qPrintable(path));
         return path;
     }
     QString rawFile(const QString& name, const QByteArray& bytes) {
         const QString path = files_->path(name);
         QFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) qFatal("cannot write");
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+            qFatal("cannot write");
         return path;
     }
     // A stored row, as the statement that seeds it.
     QString storedRow(int id, int conid, const QString& name, const QString& file,
                       const QString& picture = {}) const {
         const QString bytes =
-            picture.isEmpty() ? QStringLiteral("null")
-                              : QStringLiteral("x'") + fileBytes(picture).toHex() + QLatin1Char('\'');
-        return QStringLiteral("insert into %1 (%2,conid,%3,%4,picfilename,%5) values "
-                              "(%6,%7,'%8','说明%6','%9',%10)")
+            picture.isEmpty()
+                ? QStringLiteral("null")
+                : QStringLiteral("x'") + fileBytes(picture).toHex() + QLatin1Char('\'');
+        return QStringLiteral(
+                   "insert into %1 (%2,conid,%3,%4,picfilename,%5) values "
+                   "(%6,%7,'%8','说明%6','%9',%10)")
             .arg(n_.table, n_.idColumn, n_.nameColumn, n_.memoColumn, n_.blobColumn)
             .arg(id)
             .arg(conid)
@@ -207,10 +212,10 @@ class ScanPageTest : public QObject {
         QStringList rows;
         ContractQuery reader;
         reader.setContractFile(file_);
-        for (reader.RunQuery(QStringLiteral("select %1 as id,%2 as name,%3 as memo,picfilename,"
-                                            "coalesce(length(%4),-1) as size,conid from %5 order by %1")
-                                 .arg(n_.idColumn, n_.nameColumn, n_.memoColumn, n_.blobColumn,
-                                      n_.table));
+        for (reader.RunQuery(
+                 QStringLiteral("select %1 as id,%2 as name,%3 as memo,picfilename,"
+                                "coalesce(length(%4),-1) as size,conid from %5 order by %1")
+                     .arg(n_.idColumn, n_.nameColumn, n_.memoColumn, n_.blobColumn, n_.table));
              !reader.eof(); reader.next())
             rows << QStringLiteral("%1 %2 %3 %4 %5 c%6")
                         .arg(reader.integer("id"))
@@ -237,8 +242,8 @@ class ScanPageTest : public QObject {
     bool viewShows(const QString& path) const {
         const QImage shown = view()->image();
         if (shown.isNull() || view()->isHidden()) return false;
-        const QImage expected = QImage(path).scaled(shown.size(), Qt::IgnoreAspectRatio,
-                                                    Qt::SmoothTransformation);
+        const QImage expected =
+            QImage(path).scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const QRgb a = shown.pixel(shown.width() / 3, shown.height() / 3);
         const QRgb b = expected.pixel(shown.width() / 3, shown.height() / 3);
         return qAbs(qRed(a) - qRed(b)) < 24 && qAbs(qGreen(a) - qGreen(b)) < 24 &&
@@ -250,7 +255,7 @@ class ScanPageTest : public QObject {
     }
     QStringList messages() const { return desktop_->messageTexts(); }
 
-private Q_SLOTS:
+  private Q_SLOTS:
     // The arithmetic of placing the view, to the pixel.
     void viewIsPlacedForThePictureAndTheMode_data() {
         QTest::addColumn<QSize>("picture");
@@ -307,7 +312,7 @@ private Q_SLOTS:
         QFETCH(QString, page);
         use(page);
         open({storedRow(7, 1, "第二页", "b.png"), storedRow(3, 1, "第一页", "a.png"),
-                    storedRow(5, 2, "别的合同", "c.png")});
+              storedRow(5, 2, "别的合同", "c.png")});
         QCOMPARE(gridNames(), (QStringList{"第一页", "第二页"}));
         QCOMPARE(grid()->item(0, 1)->text(), QStringLiteral("3"));
         QCOMPARE(grid()->item(1, 1)->text(), QStringLiteral("7"));
@@ -445,9 +450,8 @@ private Q_SLOTS:
         clickRow(1);
         type("第'二'页", "第一行\n第二行");
         press(n_.replace);
-        QCOMPARE(fileRows().value(1),
-                 "2 第'二'页 第一行\r\n第二行 b.jpg " + QString::number(fileBytes(second).size()) +
-                     " c1");
+        QCOMPARE(fileRows().value(1), "2 第'二'页 第一行\r\n第二行 b.jpg " +
+                                          QString::number(fileBytes(second).size()) + " c1");
         QCOMPARE(storedBytes(2), fileBytes(second));
         QCOMPARE(grid()->currentRow(), 1);
         QCOMPARE(memoShown(), QStringLiteral("第一行\n第二行"));  // read back from the file
@@ -455,9 +459,8 @@ private Q_SLOTS:
         // With a picture pending, the names and the picture change together.
         load(first);
         press(n_.replace);
-        QCOMPARE(fileRows().value(1),
-                 "2 第'二'页 第一行\r\n第二行 a.png " + QString::number(fileBytes(first).size()) +
-                     " c1");
+        QCOMPARE(fileRows().value(1), "2 第'二'页 第一行\r\n第二行 a.png " +
+                                          QString::number(fileBytes(first).size()) + " c1");
         QCOMPARE(storedBytes(2), fileBytes(first));
     }
 
@@ -630,8 +633,8 @@ private Q_SLOTS:
                 << page << "drawing.emf" << metafileHeader() << "文件不是可以显示的图片";
             QTest::addRow("%s: 60,000 × 60,000 bitmap", tag)
                 << page << "huge.png" << pngClaiming(60000, 60000) << "图片太大，无法显示";
-            QTest::addRow("%s: no such file", tag) << page << "missing.png" << QByteArray()
-                                                << "图片文件不存在";
+            QTest::addRow("%s: no such file", tag)
+                << page << "missing.png" << QByteArray() << "图片文件不存在";
         }
     }
     void anUndecodableFileIsRefused() {
@@ -665,8 +668,8 @@ private Q_SLOTS:
         use(page);
         const QString scan = picture("a.png", {100, 50});
         open({storedRow(1, 1, "好", "a.png", scan),
-                    storedRow(2, 1, "坏", "b.png", rawFile("b.png", "not a picture")),
-                    storedRow(3, 1, "大", "c.png", rawFile("c.png", pngClaiming(60000, 60000)))});
+              storedRow(2, 1, "坏", "b.png", rawFile("b.png", "not a picture")),
+              storedRow(3, 1, "大", "c.png", rawFile("c.png", pngClaiming(60000, 60000)))});
         clickRow(0);
         clickRow(1);
         QCOMPARE(nameShown(), QStringLiteral("坏"));
@@ -782,8 +785,8 @@ private Q_SLOTS:
 
         const FileDialogRequest& dialog = desktop_->fileDialogs.last();
         const QString every = dialog.filter.section(QStringLiteral(";;"), 0, 0);
-        for (const char* pattern : {"*.gif", "*.jpg", "*.jpeg", "*.bmp", "*.ico", "*.emf",
-                                    "*.wmf", "*.png", "*.tif", "*.tiff", "*.webp"})
+        for (const char* pattern : {"*.gif", "*.jpg", "*.jpeg", "*.bmp", "*.ico", "*.emf", "*.wmf",
+                                    "*.png", "*.tif", "*.tiff", "*.webp"})
             QVERIFY2(every.contains(QLatin1String(pattern)), pattern);
         QVERIFY(dialog.filter.contains(QStringLiteral("Enhanced Metafiles (*.emf)")));
     }

@@ -10,13 +10,13 @@ namespace {
 // Remembers which row was current when a mouse button went down: a click that ends on that
 // row moved nothing, so only the click itself can show it.
 class PressWatcher : public QObject {
-public:
+  public:
     PressWatcher(QTableWidget& grid) : QObject(&grid), grid_(grid) {
         grid.viewport()->installEventFilter(this);
     }
     int rowAtPress = -1;
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonPress ||
             event->type() == QEvent::MouseButtonDblClick)
@@ -24,7 +24,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     QTableWidget& grid_;
 };
 

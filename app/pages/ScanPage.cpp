@@ -192,7 +192,8 @@ QWidget* ScanPage::buildListArea() {
 
     const auto button = [this, area](const NamedControl& control, void (ScanPage::*command)()) {
         QPushButton* made = createButton(control, area);
-        connect(made, &QPushButton::clicked, this, guard_.wrap([this, command] { (this->*command)(); }));
+        connect(made, &QPushButton::clicked, this,
+                guard_.wrap([this, command] { (this->*command)(); }));
         return made;
     };
     auto* buttons = new QGridLayout;
@@ -305,8 +306,7 @@ QString ScanPage::extractToScratch(qint64 id, const QString& storedName) {
 // folder that cannot be made, a scratch file held by another program, a picture too large.
 void ScanPage::showCurrentRow() {
     const std::optional<qint64> id = rowId(grid_->currentRow());
-    const std::optional<StoredScan> row =
-        id ? readStoredScan(query_, spec_, *id) : std::nullopt;
+    const std::optional<StoredScan> row = id ? readStoredScan(query_, spec_, *id) : std::nullopt;
     if (!row) {
         dropPicture();
         return;
@@ -339,8 +339,7 @@ void ScanPage::showCurrentRow() {
 // program the desktop chooses for its kind; whether one was found is not examined.
 void ScanPage::openPicture() {
     const std::optional<qint64> id = rowId(grid_->currentRow());
-    const std::optional<StoredScan> row =
-        id ? readStoredScan(query_, spec_, *id) : std::nullopt;
+    const std::optional<StoredScan> row = id ? readStoredScan(query_, spec_, *id) : std::nullopt;
     if (!row) {
         dropPicture();
         return;
@@ -384,15 +383,13 @@ void ScanPage::savePicture() {
     {
         Transaction transaction(query_);
         const qint64 id = NextId(query_, spec_.table, spec_.idColumn);
-        query_.RunCommand(QStringLiteral("insert into ") + spec_.table + QStringLiteral(" (") +
-                          spec_.idColumn + QStringLiteral(",conid,") + spec_.nameColumn +
-                          QLatin1Char(',') + spec_.memoColumn +
-                          QStringLiteral(",picfilename) values (") + QString::number(id) +
-                          QLatin1Char(',') + QString::number(*contractId_) + QLatin1Char(',') +
-                          sql::textLiteral(nameEdit_->text()) + QLatin1Char(',') +
-                          sql::textLiteral(memoText(memo_)) + QLatin1Char(',') +
-                          sql::textLiteral(QFileInfo(pendingFile_).fileName()) +
-                          QLatin1Char(')'));
+        query_.RunCommand(
+            QStringLiteral("insert into ") + spec_.table + QStringLiteral(" (") + spec_.idColumn +
+            QStringLiteral(",conid,") + spec_.nameColumn + QLatin1Char(',') + spec_.memoColumn +
+            QStringLiteral(",picfilename) values (") + QString::number(id) + QLatin1Char(',') +
+            QString::number(*contractId_) + QLatin1Char(',') + sql::textLiteral(nameEdit_->text()) +
+            QLatin1Char(',') + sql::textLiteral(memoText(memo_)) + QLatin1Char(',') +
+            sql::textLiteral(QFileInfo(pendingFile_).fileName()) + QLatin1Char(')'));
         StoreFileInBlob(query_, spec_.table, spec_.idColumn, id, spec_.blobColumn, pendingFile_);
         transaction.commit();
     }
@@ -412,8 +409,8 @@ void ScanPage::replacePicture() {
     if (pendingFile_.isEmpty()) {
         UpdateKeepingBlob(query_, spec_.table, spec_.idColumn, *id, spec_.blobColumn, columns);
     } else {
-        columns.append({QStringLiteral("picfilename"),
-                        sql::textLiteral(QFileInfo(pendingFile_).fileName())});
+        columns.append(
+            {QStringLiteral("picfilename"), sql::textLiteral(QFileInfo(pendingFile_).fileName())});
         StoreFileInBlob(query_, spec_.table, spec_.idColumn, *id, spec_.blobColumn, pendingFile_,
                         columns);
     }
@@ -448,8 +445,7 @@ void ScanPage::layoutView() {
     {
         scrollBox_->setUpdatesEnabled(false);
         const auto resume = qScopeGuard([this] { scrollBox_->setUpdatesEnabled(true); });
-        if (view_->image().size() != place.size())
-            view_->setImage(picture_.decode(place.size()));
+        if (view_->image().size() != place.size()) view_->setImage(picture_.decode(place.size()));
         view_->setGeometry(place);
         // The canvas reaches as far as the view, so that a larger picture scrolls, and fills
         // the area otherwise.

@@ -24,7 +24,7 @@ class ScratchFolder;
 // until a stored row is shown.
 class ScanPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     ScanPage(const ScanSpec& spec, ContractQuery& query, const CommandGuard& guard,
              const ScratchFolder& scratch, QWidget* parent = nullptr);
 
@@ -35,7 +35,7 @@ public:
     // This page's part of the contract page reset: name and description emptied.
     void clearEditors();
 
-private:
+  private:
     QWidget* buildPictureArea();
     QWidget* buildListArea();
     QWidget* buildDetailsArea();

@@ -21,17 +21,17 @@ void raiseAllocationLimit() {
 
 QString decoderHeadline(QImageReader::ImageReaderError error) {
     switch (error) {
-    case QImageReader::FileNotFoundError:
-        return QStringLiteral("图片文件不存在");
-    case QImageReader::DeviceError:
-        return QStringLiteral("读取图片文件时出错");
-    case QImageReader::UnsupportedFormatError:
-        return QStringLiteral(
-            "文件不是可以显示的图片（可以显示 GIF、JPEG、BMP、ICO、PNG、TIFF 和 WebP 图片）");
-    case QImageReader::InvalidDataError:
-        return QStringLiteral("图片数据已损坏，无法显示");
-    case QImageReader::UnknownError:
-        break;
+        case QImageReader::FileNotFoundError:
+            return QStringLiteral("图片文件不存在");
+        case QImageReader::DeviceError:
+            return QStringLiteral("读取图片文件时出错");
+        case QImageReader::UnsupportedFormatError:
+            return QStringLiteral(
+                "文件不是可以显示的图片（可以显示 GIF、JPEG、BMP、ICO、PNG、TIFF 和 WebP 图片）");
+        case QImageReader::InvalidDataError:
+            return QStringLiteral("图片数据已损坏，无法显示");
+        case QImageReader::UnknownError:
+            break;
     }
     return QStringLiteral("无法显示这个图片");
 }
@@ -66,8 +66,7 @@ struct BytesReader {
 ScanPicture ScanPicture::fromFile(const QString& path) {
     QFile file(path);
     if (!file.exists()) throw AppError(decoderHeadline(QImageReader::FileNotFoundError), path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("无法读取图片文件"), path);
+    if (!file.open(QIODevice::ReadOnly)) throw AppError(QStringLiteral("无法读取图片文件"), path);
 
     // The header first: a file that is no picture, or too large a one, is never read whole.
     raiseAllocationLimit();

@@ -9,7 +9,7 @@
 
 // A picture refused because decoding it would take more memory than is safe.
 class PictureTooLarge : public AppError {
-public:
+  public:
     using AppError::AppError;
 };
 
@@ -20,7 +20,7 @@ public:
 //
 // Decodes GIF, JPEG, BMP, ICO, PNG, TIFF and WebP, by content whatever the file's name.
 class ScanPicture {
-public:
+  public:
     // The largest picture decoded: 200 megapixels, 800 MB as 32-bit pixels. A colour A4
     // page scanned at 600 dpi has 35.
     static constexpr qint64 kMaxPixels = 200'000'000;
@@ -40,7 +40,7 @@ public:
     // Throws AppError when the bytes do not decode.
     QImage decode(const QSize& size) const;
 
-private:
+  private:
     QByteArray bytes_;
     QSize natural_;
 };

@@ -8,16 +8,16 @@
 // costs no more to paint than the part that shows, and it is never copied into a pixmap.
 class ScanView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ScanView(QWidget* parent = nullptr);
 
     void setImage(const QImage& image);
     void clearImage() { setImage({}); }
     const QImage& image() const { return image_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QImage image_;
 };
