@@ -131,8 +131,8 @@ QWidget* Tmainf::buildPagePanel() {
         {selectedContract, [this] { return infoPage_->contractNumber(); }}, pages_);
     paymentPage_ = new LedgerPage(paymentLedger(), myquery, guard_, selectedContract, pages_);
     claimPage_ = new LedgerPage(claimLedger(), myquery, guard_, selectedContract, pages_);
-    contractScanPage_ = new ScanPage(contractScans(), myquery, guard_, pages_);
-    otherScanPage_ = new ScanPage(otherScans(), myquery, guard_, pages_);
+    contractScanPage_ = new ScanPage(contractScans(), myquery, guard_, scratch_, pages_);
+    otherScanPage_ = new ScanPage(otherScans(), myquery, guard_, scratch_, pages_);
     pages_->addTab(infoPage_, QStringLiteral("合同信息"));
     pages_->addTab(documentPage_, QStringLiteral("合同文本"));
     pages_->addTab(paymentPage_, QStringLiteral("付款与报告"));

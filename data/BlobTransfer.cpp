@@ -2,8 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
@@ -16,6 +19,9 @@
 namespace {
 
 constexpr qint64 kChunk = 1 << 20;
+
+// A binary value up to this size may sit in memory twice while its row is rewritten.
+constexpr qint64 kHeldTwiceFreely = 16 << 20;
 
 QString whereKey(const QString& idColumn, qint64 id) {
     return QStringLiteral(" where ") + idColumn + QLatin1Char('=') + QString::number(id);
@@ -103,4 +109,34 @@ void ExtractBlobToFile(ContractQuery& query, const QString& table, const QString
         }
     }
     if (!target.commit()) throw AppError(QStringLiteral("写入文件时出错"), targetPath);
+}
+
+void UpdateKeepingBlob(ContractQuery& query, const QString& table, const QString& idColumn,
+                       qint64 id, const QString& blobColumn, const ColumnValues& columns) {
+    if (columns.isEmpty()) return;
+    // typeof() and length() are answered from the record header, without the value.
+    query.RunQuery(QStringLiteral("select typeof(") + blobColumn + QStringLiteral(") as kind,length(") +
+                   blobColumn + QStringLiteral(") as size from ") + table + whereKey(idColumn, id));
+    if (query.eof()) throw missingRow(table, id);
+    const bool large = query.text("kind") == QLatin1String("blob") && query.integer("size") > kHeldTwiceFreely;
+    query.close();
+
+    if (!large) {
+        QStringList assignments;
+        for (const auto& [column, literal] : columns) assignments << column + QLatin1Char('=') + literal;
+        query.RunCommand(QStringLiteral("update ") + table + QStringLiteral(" set ") +
+                         assignments.join(QLatin1Char(',')) + whereKey(idColumn, id));
+        if (query.changes() != 1) throw missingRow(table, id);
+        return;
+    }
+
+    // Beside the contract file, whose folder the engine writes its journal to anyway, and
+    // never in a temporary folder that may live in memory.
+    QTemporaryDir aside(QFileInfo(query.contractFile()).absoluteDir().filePath(
+        QStringLiteral(".vemora-XXXXXX")));
+    if (!aside.isValid())
+        throw AppError(QStringLiteral("无法建立临时文件夹"), aside.errorString());
+    const QString copy = aside.filePath(QStringLiteral("value"));
+    ExtractBlobToFile(query, table, idColumn, id, blobColumn, copy);
+    StoreFileInBlob(query, table, idColumn, id, blobColumn, copy, columns);
 }

@@ -34,3 +34,12 @@ void StoreFilesInBlobs(ContractQuery& query, const QString& table, const QString
 // it; a column without bytes gives an empty file.
 void ExtractBlobToFile(ContractQuery& query, const QString& table, const QString& idColumn,
                        qint64 id, const QString& blobColumn, const QString& targetPath);
+
+// Sets other columns of a row that holds a binary value and leaves that value as it is. The
+// engine rewrites a whole row to change any column of it, holding a binary value in memory
+// twice on the way; a value larger than a few megabytes is therefore moved out to a
+// temporary folder beside the contract file and streamed back into the rewritten row, so
+// that memory stays at one chunk whatever its size. Runs as one transaction: on any failure
+// the row is left as it was.
+void UpdateKeepingBlob(ContractQuery& query, const QString& table, const QString& idColumn,
+                       qint64 id, const QString& blobColumn, const ColumnValues& columns);

@@ -189,6 +189,44 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(file), before);
     }
 
+    // Other columns of a row change and its bytes stay, however large; a large value goes
+    // out beside the contract file and back, and nothing of that stays behind.
+    void updatingOtherColumnsKeepsTheBytes_data() {
+        QTest::addColumn<qint64>("size");  // -1: no bytes stored
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("no bytes") << qint64(-1) << false;
+        QTest::newRow("small") << qint64(1000) << false;
+        QTest::newRow("larger than may sit in memory twice") << 17 * kMiB << false;
+        QTest::newRow("large, disk full") << 17 * kMiB << true;
+    }
+    void updatingOtherColumnsKeepsTheBytes() {
+        QFETCH(qint64, size);
+        QFETCH(bool, diskFull);
+        const QByteArray bytes = size < 0 ? QByteArray() : patterned(size, 8);
+        if (size >= 0) store(1, source("a.doc", bytes));
+        if (diskFull) {
+            query->RunQuery("pragma page_count");
+            const qint64 pages = query->integerAt(0);
+            query->RunCommand(QString("pragma max_page_count=%1").arg(pages + 4));
+        }
+        const QString error = errorOf([&] {
+            UpdateKeepingBlob(*query, "httext", "id", 1, "docfile",
+                              {{"textname", "'O''Brien.doc'"}});
+        });
+        QCOMPARE(error.startsWith(QStringLiteral("磁盘空间已满")), diskFull);
+        QCOMPARE(textOf("select textname from httext where id=1"),
+                 diskFull ? QStringLiteral("a.doc") : QStringLiteral("O'Brien.doc"));
+        QCOMPARE(textOf("select typeof(docfile) from httext where id=1"),
+                 size < 0 ? QStringLiteral("null") : QStringLiteral("blob"));
+        QVERIFY(extracted(1) == bytes);
+        QCOMPARE(QDir(QFileInfo(file).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                     .filter(".vemora-"),
+                 QStringList());
+        QCOMPARE(errorOf([&] { UpdateKeepingBlob(*query, "httext", "id", 9, "docfile", {{"textname", "'x'"}}); })
+                     .section(QChar(0xff1a), 0, 0),
+                 QStringLiteral("要读写的记录不存在"));
+    }
+
     void aFailedExtractLeavesTheTargetAlone_data() {
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("message");

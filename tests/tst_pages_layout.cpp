@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "CommandGuard.h"
+#include "ContractFileFixture.h"
 #include "ContractInfoPage.h"
 #include "ContractQuery.h"
 #include "DocumentPage.h"
@@ -58,8 +59,9 @@ Page makePage(const QString& name, ContractQuery& query, const CommandGuard& gua
             [] { return std::optional<qint64>(); });
         return {page, [page](auto id) { page->loadList(id); }, [page] { page->clearEditors(); }};
     }
+    static const ScratchFolder scratch(QDir::tempPath());  // laying out writes nothing there
     auto* page = new ScanPage(name == QLatin1String("TabSheet5") ? contractScans() : otherScans(),
-                              query, guard);
+                              query, guard, scratch);
     return {page, [page](auto id) { page->loadList(id); }, [page] { page->clearEditors(); }};
 }
 
@@ -102,7 +104,8 @@ Captions ledgerFields(int firstEdit, const char* datePicker) {
 class PagesLayoutTest : public QObject {
     Q_OBJECT
     ScriptedDesktop desktop_;
-    ContractQuery query_;  // never connected: laying out a page must not need a file
+    ContractFileFixture files_;
+    ContractQuery query_;  // over an empty contract file: every contract's lists are empty
     CommandGuard guard_{desktop_, nullptr};
     std::unique_ptr<QWidget> page_;
 
@@ -113,6 +116,7 @@ class PagesLayoutTest : public QObject {
     }
 
   private Q_SLOTS:
+    void initTestCase() { query_.setContractFile(files_.newContractFile()); }
     void cleanup() { page_.reset(); }
 
     void toolbarsCarryTheirItemsInOrder_data() {

@@ -2,9 +2,13 @@
 
 #include "PageWidgets.h"
 
-// What tells the two scan archives apart: the names and captions of every control. The
-// two pages are otherwise built and behave the same.
+// What tells the two scan archives apart: their table and columns, and the names and
+// captions of every control. The two pages are otherwise built and behave the same.
 struct ScanSpec {
+    // The pictures' table. Its rows also carry `conid` and `picfilename`, named alike in both.
+    QString table;
+    QString idColumn, nameColumn, memoColumn, blobColumn;
+
     QString page;
     QString toolbar;
     NamedControl openItem, fitItem, actualSizeItem;
