@@ -35,12 +35,12 @@ const QString kContractFileFilter = QStringLiteral("合同管理文件(*.pzq)");
 
 }  // namespace
 
-Tmainf::Tmainf(Desktop& desktop, const QString& programFolder, QWidget* parent)
+Tmainf::Tmainf(Desktop& desktop, const ProgramFolders& folders, QWidget* parent)
     : QMainWindow(parent),
       desktop_(desktop),
-      programFolder_(programFolder),
+      programFolder_(folders.templateFolder),
       guard_(desktop, this),
-      scratch_(programFolder) {
+      scratch_(folders.scratchBase) {
     setObjectName(QStringLiteral("mainf"));
     setWindowTitle(QStringLiteral("Vemora合同管理软件"));
 
@@ -93,7 +93,7 @@ QWidget* Tmainf::buildTreePanel() {
 
     auto* bar = new QToolBar(panel);
     bar->setObjectName(QStringLiteral("TBToolbar3"));
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     addCommandItems(bar, treeToolbarItems(), this, guard_);
     layout->addWidget(bar);
 

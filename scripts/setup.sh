@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n
   libsqlite3-dev libbenchmark-dev
   fonts-wqy-microhei xdg-utils
+  qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+  desktop-file-utils libxml2-utils shared-mime-info dpkg-dev file
 )
 
 missing=()

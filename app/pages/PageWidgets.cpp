@@ -61,7 +61,7 @@ QString cellText(const QTableWidget& grid, int row, int column) {
 QToolBar* createPageToolbar(const QString& name, QWidget* parent) {
     auto* bar = new QToolBar(parent);
     bar->setObjectName(name);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
     bar->setFloatable(false);
     return bar;

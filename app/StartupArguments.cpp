@@ -1,0 +1,45 @@
+#include "StartupArguments.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+#include "Desktop.h"
+#include "Tmainf.h"
+
+namespace {
+
+// A launcher that hands over a file by its address rather than its path.
+QString localPath(const QString& argument) {
+    if (argument.startsWith(QLatin1String("file:"))) {
+        const QUrl url(argument);
+        return url.isLocalFile() ? url.toLocalFile() : QString();
+    }
+    return argument;
+}
+
+QString contractFileArgument(const QStringList& arguments) {
+    if (arguments.size() != 1) return {};
+    const QString& argument = arguments.front();
+    if (argument.isEmpty() || argument.startsWith(QLatin1Char('-'))) return {};
+    const QString path = localPath(argument);
+    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
+
+}  // namespace
+
+void openFromCommandLine(Tmainf& window, Desktop& desktop, const QStringList& arguments) {
+    if (arguments.isEmpty()) return;
+    const QString path = contractFileArgument(arguments);
+    if (!path.isEmpty()) {
+        window.guard().run([&window, &path] { window.OpenContractFile(path); });
+        return;
+    }
+    QStringList shown;
+    for (const QString& argument : arguments)
+        shown << (argument.contains(QLatin1Char(' ')) || argument.isEmpty() ? QLatin1Char('"') + argument + QLatin1Char('"')
+                                                                           : argument);
+    desktop.showMessage(&window, {QStringLiteral("无法识别的启动参数：") + shown.join(QLatin1Char(' ')) +
+                                      QStringLiteral("\n\n启动时只能给出一个合同文件的路径，例如：\n"
+                                                     "vemora-contracts 合同.pzq\n\n程序已启动，没有打开合同文件。"),
+                                  QStringLiteral("提示"), MessageIcon::Warning, MessageButtons::Ok});
+}
