@@ -12,7 +12,8 @@ namespace {
 QString localPath(const QString& argument) {
     if (argument.startsWith(QLatin1String("file:"))) {
         const QUrl url(argument);
-        return url.isLocalFile() ? url.toLocalFile() : QString();
+        const bool onThisMachine = url.host().isEmpty() || url.host() == QLatin1String("localhost");
+        return url.isLocalFile() && onThisMachine ? url.toLocalFile() : QString();
     }
     return argument;
 }

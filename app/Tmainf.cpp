@@ -94,6 +94,7 @@ QWidget* Tmainf::buildTreePanel() {
     auto* bar = new QToolBar(panel);
     bar->setObjectName(QStringLiteral("TBToolbar3"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setIconSize(QSize(16, 16));
     addCommandItems(bar, treeToolbarItems(), this, guard_);
     layout->addWidget(bar);
 

@@ -62,6 +62,7 @@ QToolBar* createPageToolbar(const QString& name, QWidget* parent) {
     auto* bar = new QToolBar(parent);
     bar->setObjectName(name);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setIconSize(QSize(16, 16));
     bar->setMovable(false);
     bar->setFloatable(false);
     return bar;
