@@ -73,12 +73,15 @@ const QHash<QString, QString>& iconNames() {
     return names;
 }
 
-QString ownDrawing(const QString& iconName) { return QStringLiteral(":/icons/actions/") + iconName + QStringLiteral(".svg"); }
+QString ownDrawing(const QString& iconName) {
+    return QStringLiteral(":/icons/actions/") + iconName + QStringLiteral(".svg");
+}
 
 }  // namespace
 
 QIcon applicationIcon() {
-    return QIcon::fromTheme(QStringLiteral("vemora-contracts"), QIcon(QStringLiteral(":/icons/vemora-contracts.svg")));
+    return QIcon::fromTheme(QStringLiteral("vemora-contracts"),
+                            QIcon(QStringLiteral(":/icons/vemora-contracts.svg")));
 }
 
 QIcon commandIcon(const QString& itemName) {

@@ -26,6 +26,19 @@ QString contractFileArgument(const QStringList& arguments) {
     return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
 }
 
+// Names what was given, each argument as typed, quoted where a space or nothing would hide it.
+QString unknownArgumentsMessage(const QStringList& arguments) {
+    QStringList shown;
+    for (const QString& argument : arguments) {
+        const bool quote = argument.isEmpty() || argument.contains(QLatin1Char(' '));
+        shown << (quote ? QLatin1Char('"') + argument + QLatin1Char('"') : argument);
+    }
+    return QStringLiteral("无法识别的启动参数：") + shown.join(QLatin1Char(' ')) +
+           QStringLiteral(
+               "\n\n启动时只能给出一个合同文件的路径，例如：\n"
+               "vemora-contracts 合同.pzq\n\n程序已启动，没有打开合同文件。");
+}
+
 }  // namespace
 
 void openFromCommandLine(Tmainf& window, Desktop& desktop, const QStringList& arguments) {
@@ -35,12 +48,6 @@ void openFromCommandLine(Tmainf& window, Desktop& desktop, const QStringList& ar
         window.guard().run([&window, &path] { window.OpenContractFile(path); });
         return;
     }
-    QStringList shown;
-    for (const QString& argument : arguments)
-        shown << (argument.contains(QLatin1Char(' ')) || argument.isEmpty() ? QLatin1Char('"') + argument + QLatin1Char('"')
-                                                                           : argument);
-    desktop.showMessage(&window, {QStringLiteral("无法识别的启动参数：") + shown.join(QLatin1Char(' ')) +
-                                      QStringLiteral("\n\n启动时只能给出一个合同文件的路径，例如：\n"
-                                                     "vemora-contracts 合同.pzq\n\n程序已启动，没有打开合同文件。"),
-                                  QStringLiteral("提示"), MessageIcon::Warning, MessageButtons::Ok});
+    desktop.showMessage(&window, {unknownArgumentsMessage(arguments), QStringLiteral("提示"),
+                                  MessageIcon::Warning, MessageButtons::Ok});
 }

@@ -12,8 +12,9 @@ struct ProgramFolders {
     QString templateFolder;  // holds temp.mdb
     QString scratchBase;     // "temp" is made here; empty: the user's cache folder only
 
-    // One folder holding both, as in a build folder or in tests.
-    ProgramFolders(const QString& folder) : templateFolder(folder), scratchBase(folder) {}  // NOLINT
+    // One folder holding both, as in a build folder or in tests; implicit, so that a
+    // window made with one folder reads as it always has.
+    ProgramFolders(const QString& folder) : templateFolder(folder), scratchBase(folder) {}
     ProgramFolders(QString templates, QString scratch)
         : templateFolder(std::move(templates)), scratchBase(std::move(scratch)) {}
 
