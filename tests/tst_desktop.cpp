@@ -8,7 +8,6 @@
 #include "ContractFileFixture.h"
 #include "ContractQuery.h"
 #include "ProgramFolders.h"
-#include "ScratchFolder.h"
 #include "ScriptedDesktop.h"
 #include "StartupArguments.h"
 #include "Tmainf.h"
@@ -175,24 +174,21 @@ private Q_SLOTS:
         QCOMPARE(folders.templatePath(), prefix + "/" + templateFolder + "/temp.mdb");
     }
 
-    // An installed program writes its scratch files in the user's cache folder, never
-    // beside itself nor in the working folder.
-    void anInstalledProgramKeepsItsScratchFilesInTheCache() {
-        QVERIFY(QDir::setCurrent(files->path(QString())));
-        const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-        const QString folder = ScratchFolder(QString()).path();
-        QCOMPARE(folder, QDir(cache).filePath("temp"));
-        QVERIFY(QFileInfo(folder).isDir());
-        QVERIFY(!QFileInfo::exists(files->path("temp")));
-    }
-
-    // The installed program makes new contract files from the installed template.
-    void anInstalledProgramMakesFilesFromTheInstalledTemplate() {
+    // An installed program makes new contract files from the installed template and
+    // writes its scratch files in the user's cache folder, never beside itself, even where
+    // it could (as root can).
+    void anInstalledProgramUsesItsTemplateAndTheUsersCache() {
         const QString prefix = files->path("prefix");
         QVERIFY(QDir().mkpath(prefix + "/usr/bin"));
         makeFolderWithTemplate(prefix + "/usr/share/vemora-contracts");
         ScriptedDesktop desktop;
         Tmainf window(desktop, ProgramFolders::forExecutable(prefix + "/usr/bin"));
+
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        QCOMPARE(window.scratchFolder().path(), QDir(cache).filePath("temp"));
+        QVERIFY(!QFileInfo::exists(prefix + "/usr/bin/temp"));
+        QVERIFY(!QFileInfo::exists(prefix + "/usr/share/vemora-contracts/temp"));
+
         desktop.filesToSave.enqueue(files->path("新合同"));
         window.findChild<QAction*>(QStringLiteral("TBItem25"))->trigger();
         QCOMPARE(desktop.messageTexts(), QStringList());
