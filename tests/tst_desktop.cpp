@@ -43,6 +43,7 @@ class DesktopTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ContractFileFixture> files;
+    QString startFolder = QDir::currentPath();
 
 private Q_SLOTS:
     void initTestCase() {
@@ -52,7 +53,10 @@ private Q_SLOTS:
         QIcon::setThemeName(QStringLiteral("no-theme-here"));
     }
     void init() { files = std::make_unique<ContractFileFixture>(); }
-    void cleanup() { files.reset(); }
+    void cleanup() {
+        QDir::setCurrent(startFolder);
+        files.reset();
+    }
 
     void aContractFileArgumentIsOpened_data() {
         QTest::addColumn<QString>("form");
