@@ -12,7 +12,7 @@ log=$home/start.log
 HOME=$home XDG_CACHE_HOME=$home/cache XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=offscreen \
   QT_LOGGING_RULES="vemora.startup.info=true" "$program" >"$log" 2>&1 &
 pid=$!
-for _ in $(seq 150); do
+for _ in $(seq 300); do
   grep -q "window shown" "$log" && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
