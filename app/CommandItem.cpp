@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "CommandGuard.h"
+#include "CommandIcons.h"
 
 void addCommandItems(QWidget* bar, const CommandTable& table, QWidget* owner, const CommandGuard& guard) {
     QHash<QString, QActionGroup*> groups;
@@ -15,6 +16,7 @@ void addCommandItems(QWidget* bar, const CommandTable& table, QWidget* owner, co
             action->setSeparator(true);
         } else {
             action->setObjectName(item.name);
+            action->setIcon(commandIcon(item.name));
             action->setStatusTip(item.hint);
             if (!item.hint.isEmpty()) action->setToolTip(item.hint);
             action->setEnabled(item.enabled);

@@ -11,7 +11,8 @@ class QWidget;
 
 // One line of a command table: an item of a menu, a toolbar or a popup menu. A line
 // without a name is a separator. The action's objectName is the item's name, its text the
-// caption and its status-bar hint the hint.
+// caption, its status-bar hint the hint and its picture the one named for the item in
+// CommandIcons.
 struct CommandItem {
     QString name;
     QString caption;

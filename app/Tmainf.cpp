@@ -39,12 +39,12 @@ const QString kContractFileFilter = QStringLiteral("合同管理文件(*.pzq)");
 
 }  // namespace
 
-Tmainf::Tmainf(Desktop& desktop, const QString& programFolder, QWidget* parent)
+Tmainf::Tmainf(Desktop& desktop, const ProgramFolders& folders, QWidget* parent)
     : QMainWindow(parent),
       desktop_(desktop),
-      programFolder_(programFolder),
+      programFolder_(folders.templateFolder),
       guard_(desktop, this),
-      scratch_(programFolder),
+      scratch_(folders.scratchBase),
       converter_(std::make_unique<LibreOfficeConverter>()) {
     setObjectName(QStringLiteral("mainf"));
     setWindowTitle(QStringLiteral("Vemora合同管理软件"));
@@ -98,7 +98,8 @@ QWidget* Tmainf::buildTreePanel() {
 
     auto* bar = new QToolBar(panel);
     bar->setObjectName(QStringLiteral("TBToolbar3"));
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setIconSize(QSize(16, 16));
     addCommandItems(bar, treeToolbarItems(), this, guard_);
     layout->addWidget(bar);
 

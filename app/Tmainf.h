@@ -6,6 +6,7 @@
 #include "CommandGuard.h"
 #include "CommandItem.h"
 #include "ContractQuery.h"
+#include "ProgramFolders.h"
 #include "ScratchFolder.h"
 
 class ContractInfoPage;
@@ -26,8 +27,9 @@ class WelcomePanel;
 class Tmainf : public QMainWindow {
     Q_OBJECT
 public:
-    // programFolder holds the template temp.mdb and the scratch folder.
-    Tmainf(Desktop& desktop, const QString& programFolder, QWidget* parent = nullptr);
+    // The folders hold the template temp.mdb and the scratch folder; a single folder
+    // path holds both.
+    Tmainf(Desktop& desktop, const ProgramFolders& folders, QWidget* parent = nullptr);
     ~Tmainf() override;
 
     ContractQuery& query() { return myquery; }

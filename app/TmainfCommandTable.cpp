@@ -77,7 +77,7 @@ void Tmainf::buildMainToolbar() {
     bar->setObjectName(QStringLiteral("TBToolbar1"));
     bar->setMovable(false);
     bar->setFloatable(false);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     addToolBar(Qt::TopToolBarArea, bar);
 
     // Each item's hint is its caption.

@@ -1,12 +1,22 @@
 #include <QApplication>
+#include <QFileInfo>
 #include <QFont>
+#include <QLoggingCategory>
+#include <QTimer>
 
 #include "ChineseTranslations.h"
 #include "CommandGuard.h"
+#include "CommandIcons.h"
+#include "ProgramFolders.h"
 #include "QtDesktop.h"
+#include "StartupArguments.h"
 #include "Tmainf.h"
 
 namespace {
+
+// Silent unless asked for with QT_LOGGING_RULES="vemora.startup.info=true": what an
+// installation check needs to see of a start without a person at the screen.
+Q_LOGGING_CATEGORY(startupLog, "vemora.startup", QtWarningMsg)
 
 // Last line of defence: an exception must never cross Qt's event loop. Commands run
 // inside their own guard; whatever still escapes is shown the same way.
@@ -34,15 +44,27 @@ int main(int argc, char** argv) {
     GuardedApplication app(argc, argv, desktop);
 
     installChineseTranslations();
+    QGuiApplication::setDesktopFileName(QStringLiteral("vemora-contracts"));
+    QApplication::setWindowIcon(applicationIcon());
 
     QFont font(QStringList{QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(12);
     app.setFont(font);
 
+    const ProgramFolders folders = ProgramFolders::forExecutable(QCoreApplication::applicationDirPath());
+    qCInfo(startupLog).noquote() << "template" << folders.templatePath()
+                                 << (QFileInfo(folders.templatePath()).isFile() ? "found" : "missing");
+
     int result = 0;
     try {
-        Tmainf window(desktop, QCoreApplication::applicationDirPath());
+        Tmainf window(desktop, folders);
         window.showMaximized();
+        // Once the window is on screen, so that a message about the file stands over it.
+        const QStringList arguments = QCoreApplication::arguments().mid(1);
+        QTimer::singleShot(0, &window, [&window, &desktop, arguments] {
+            qCInfo(startupLog).noquote() << "window shown" << window.isVisible() << window.windowTitle();
+            openFromCommandLine(window, desktop, arguments);
+        });
         result = app.exec();
     } catch (...) {
         showTopLevelError(desktop, nullptr, std::current_exception());

@@ -57,14 +57,13 @@ bool makeWritableFolder(const QString& folder) {
 ScratchFolder::ScratchFolder(QString programFolder) : programFolder_(std::move(programFolder)) {}
 
 QString ScratchFolder::path() const {
-    const QString beside = QDir(programFolder_).filePath(QStringLiteral("temp"));
-    if (makeWritableFolder(beside)) return beside;
+    const QString beside =
+        programFolder_.isEmpty() ? QString() : QDir(programFolder_).filePath(QStringLiteral("temp"));
+    if (!beside.isEmpty() && makeWritableFolder(beside)) return beside;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    if (!cache.isEmpty()) {
-        const QString inCache = QDir(cache).filePath(QStringLiteral("temp"));
-        if (makeWritableFolder(inCache)) return inCache;
-    }
-    throw AppError(QStringLiteral("新建文件夹出错"), beside);
+    const QString inCache = cache.isEmpty() ? QString() : QDir(cache).filePath(QStringLiteral("temp"));
+    if (!inCache.isEmpty() && makeWritableFolder(inCache)) return inCache;
+    throw AppError(QStringLiteral("新建文件夹出错"), beside.isEmpty() ? inCache : beside);
 }
 
 QString ScratchFolder::bareFileName(const QString& storedName) {

@@ -7,6 +7,7 @@
 // user's cache folder. Files are left there after use.
 class ScratchFolder {
 public:
+    // An empty program folder: the user's cache folder only (an installed program).
     explicit ScratchFolder(QString programFolder);
 
     // The folder, created on demand; throws AppError("新建文件夹出错") when it cannot be made.

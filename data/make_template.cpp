@@ -35,7 +35,10 @@ int main(int argc, char** argv) {
     // a 256 MB file takes an eighth of the calls it takes with the default 4 KiB; the
     // price is an empty contract file of about half a megabyte. Set before the first table,
     // as the page size of a database is fixed once it holds anything.
+    // The application id "VMRC" in the header lets the desktop tell a contract file from
+    // other SQLite databases by its contents (see the MIME type in desktop/).
     if (sqlite3_exec(db, "pragma page_size=32768", nullptr, nullptr, &error) != SQLITE_OK ||
+        sqlite3_exec(db, "pragma application_id=1447907907", nullptr, nullptr, &error) != SQLITE_OK ||
         sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK ||
         sqlite3_exec(db, "vacuum", nullptr, nullptr, &error) != SQLITE_OK) {
         std::fprintf(stderr, "schema failed: %s\n", error);

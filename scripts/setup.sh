@@ -10,6 +10,8 @@ packages=(
   mdbtools-dev
   fonts-wqy-microhei xdg-utils
   libreoffice-writer-nogui
+  qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+  desktop-file-utils libxml2-utils shared-mime-info dpkg-dev file
 )
 
 missing=()

@@ -61,7 +61,8 @@ QString cellText(const QTableWidget& grid, int row, int column) {
 QToolBar* createPageToolbar(const QString& name, QWidget* parent) {
     auto* bar = new QToolBar(parent);
     bar->setObjectName(name);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setIconSize(QSize(16, 16));
     bar->setMovable(false);
     bar->setFloatable(false);
     return bar;
