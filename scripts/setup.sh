@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n
   libsqlite3-dev libbenchmark-dev
   fonts-wqy-microhei xdg-utils
+  libxlsxwriter-dev poppler-utils unzip
 )
 
 missing=()

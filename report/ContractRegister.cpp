@@ -1,0 +1,67 @@
+#include "ContractRegister.h"
+
+#include "ContractQuery.h"
+#include "SqlLiteral.h"
+
+namespace {
+
+// Every contract with its ledgers' sums, each ledger summed once per contract in one
+// grouped pass; codes order the rows as the tree does, parents before their children.
+const QString kRegisterQuery = QStringLiteral(
+    "select m.concode,m.conname,m.showcode,m.jiafang,m.yifang,m.partname,m.htlb,m.qdrq,"
+    "m.htjk,m.yfjk,m.jsje,m.gd,f.total,s.total from htmain m "
+    "left join (select conid,sum(fkje) as total from htfk group by conid) f on f.conid=m.conid "
+    "left join (select conid,sum(spje) as total from htsp group by conid) s on s.conid=m.conid "
+    "order by m.concode,m.conid");
+
+}  // namespace
+
+const std::vector<RegisterColumn>& registerColumns() {
+    static const std::vector<RegisterColumn> columns = {
+        {QStringLiteral("合同编码"), 14}, {QStringLiteral("合同名称"), 34},
+        {QStringLiteral("合同编号"), 14}, {QStringLiteral("甲方"), 22},
+        {QStringLiteral("乙方"), 22},     {QStringLiteral("所属部门"), 12},
+        {QStringLiteral("合同类别"), 12}, {QStringLiteral("日期"), 11},
+        {QStringLiteral("合同价款"), 14}, {QStringLiteral("已付价款"), 14},
+        {QStringLiteral("结算金额"), 14}, {QStringLiteral("付款合计"), 14},
+        {QStringLiteral("索赔合计"), 14}, {QStringLiteral("未付"), 14},
+        {QStringLiteral("归档"), 6},
+    };
+    return columns;
+}
+
+qint64 countRegisterRows(ContractQuery& query) {
+    query.RunQuery(QStringLiteral("select count(*) as a from htmain"));
+    const qint64 count = query.integer("a");
+    query.close();
+    return count;
+}
+
+bool readRegister(ContractQuery& query, const std::function<bool(const RegisterRow&)>& row) {
+    query.RunQuery(kRegisterQuery);
+    RegisterRow r;
+    for (; !query.eof(); query.next()) {
+        r.code = query.textAt(0);
+        r.depth = std::max<int>(0, int(r.code.size() - 1) / 4);
+        r.name = query.textAt(1);
+        r.number = query.textAt(2);
+        r.firstParty = query.textAt(3);
+        r.secondParty = query.textAt(4);
+        r.department = query.textAt(5);
+        r.category = query.textAt(6);
+        const QString date = query.textAt(7);
+        r.date = date.isEmpty() ? QDate() : sql::parseStoredDate(date);
+        r.price = query.amountAt(8);
+        r.paid = query.amountAt(9);
+        r.settled = query.amountAt(10);
+        r.archived = sql::flagIsSet(query.textAt(11));
+        r.payments = query.amountAt(12);
+        r.claims = query.amountAt(13);
+        if (!row(r)) {
+            query.close();
+            return false;
+        }
+    }
+    query.close();
+    return true;
+}
