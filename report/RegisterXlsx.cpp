@@ -38,11 +38,7 @@ bool exportRegisterXlsx(ContractQuery& query, const QString& path, const ExportP
         sheet.amount(row, 10, r.settled);
         sheet.amount(row, 11, r.payments);
         sheet.amount(row, 12, r.claims);
-        // 未付 follows 合同价款 and 付款合计 when the clerk corrects either.
-        sheet.amountFormula(
-            row, 13,
-            QStringLiteral("=%1-%2").arg(XlsxSheet::cellName(row, 8), XlsxSheet::cellName(row, 11)),
-            r.unpaid());
+        sheet.amount(row, 13, r.unpaid());
         sheet.text(row, 14, r.archived ? QStringLiteral("是") : QStringLiteral("否"));
         return !progress || row % kProgressEvery != 0 || progress(row, total);
     });
