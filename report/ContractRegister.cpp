@@ -18,14 +18,14 @@ const QString kRegisterQuery = QStringLiteral(
 
 const std::vector<RegisterColumn>& registerColumns() {
     static const std::vector<RegisterColumn> columns = {
-        {QStringLiteral("合同编码"), 14}, {QStringLiteral("合同名称"), 34},
-        {QStringLiteral("合同编号"), 14}, {QStringLiteral("甲方"), 22},
-        {QStringLiteral("乙方"), 22},     {QStringLiteral("所属部门"), 12},
-        {QStringLiteral("合同类别"), 12}, {QStringLiteral("日期"), 11},
-        {QStringLiteral("合同价款"), 14}, {QStringLiteral("已付价款"), 14},
-        {QStringLiteral("结算金额"), 14}, {QStringLiteral("付款合计"), 14},
-        {QStringLiteral("索赔合计"), 14}, {QStringLiteral("未付"), 14},
-        {QStringLiteral("归档"), 6},
+        {QStringLiteral("合同编码"), 18}, {QStringLiteral("合同名称"), 34},
+        {QStringLiteral("合同编号"), 14}, {QStringLiteral("甲方"), 20},
+        {QStringLiteral("乙方"), 20},     {QStringLiteral("所属部门"), 10},
+        {QStringLiteral("合同类别"), 10}, {QStringLiteral("日期"), 11},
+        {QStringLiteral("合同价款"), 13}, {QStringLiteral("已付价款"), 13},
+        {QStringLiteral("结算金额"), 13}, {QStringLiteral("付款合计"), 13},
+        {QStringLiteral("索赔合计"), 13}, {QStringLiteral("未付"), 13},
+        {QStringLiteral("归档"), 5},
     };
     return columns;
 }
