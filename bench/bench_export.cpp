@@ -12,9 +12,9 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMap>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -172,13 +172,31 @@ void BM_ExportRegister(benchmark::State& state) {
     QFile::remove(target);
 }
 
+// The same register as landscape PDF pages, for comparison.
+void BM_ExportRegisterPdf(benchmark::State& state) {
+    const QString path = contractFile(int(state.range(0)));
+    const QString target = folder().filePath(QStringLiteral("register-%1.pdf").arg(state.range(0)));
+    ContractQuery query;
+    query.setContractFile(path);
+    const double startRss = resetPeakRss();
+    for (auto _ : state) {
+        if (!exportRegisterPdf(query, target, QDate(2026, 5, 20), {}))
+            fail("the export was cancelled");
+    }
+    state.counters["pdf_mb"] = double(QFile(target).size()) / 1e6;
+    state.counters["rss_growth_mb"] = memoryMb("VmHWM:") - startRss;
+    QFile::remove(target);
+}
+
 }  // namespace
 
 BENCHMARK(BM_RawRegisterQuery)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportRegister)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportRegisterPdf)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);  // the PDF's fonts
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
