@@ -5,14 +5,17 @@
 
 namespace {
 
-// Every contract with its ledgers' sums, each ledger summed once per contract in one
-// grouped pass; codes order the rows as the tree does, parents before their children.
+// Every contract with its ledgers' sums in one statement. Each sum is an aggregate over
+// the contract's rows found through the conid index, so the engine streams the contracts
+// in code order (the concode index) without a sorter or a temporary table: memory stays
+// flat however large the file. Codes order the rows as the tree does, parents before
+// their children.
 const QString kRegisterQuery = QStringLiteral(
     "select m.concode,m.conname,m.showcode,m.jiafang,m.yifang,m.partname,m.htlb,m.qdrq,"
-    "m.htjk,m.yfjk,m.jsje,m.gd,f.total,s.total from htmain m "
-    "left join (select conid,sum(fkje) as total from htfk group by conid) f on f.conid=m.conid "
-    "left join (select conid,sum(spje) as total from htsp group by conid) s on s.conid=m.conid "
-    "order by m.concode,m.conid");
+    "m.htjk,m.yfjk,m.jsje,m.gd,"
+    "(select sum(fkje) from htfk where htfk.conid=m.conid),"
+    "(select sum(spje) from htsp where htsp.conid=m.conid) "
+    "from htmain m order by m.concode,m.conid");
 
 }  // namespace
 

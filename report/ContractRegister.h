@@ -40,8 +40,8 @@ const std::vector<RegisterColumn>& registerColumns();
 // The contracts of the file, for the progress of a register.
 qint64 countRegisterRows(ContractQuery& query);
 
-// Reads every contract in the order of the tree (by code), with the sums of its ledgers
-// from two grouped sums, one row at a time: memory stays flat however large the file.
+// Reads every contract in the order of the tree (by code), with the sums of its ledgers,
+// in one statement and one row at a time: memory stays flat however large the file.
 // Stops early, returning false, when `row` returns false.
 bool readRegister(ContractQuery& query, const std::function<bool(const RegisterRow&)>& row);
 
