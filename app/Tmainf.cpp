@@ -23,6 +23,7 @@
 #include "FileWait.h"
 #include "LegacyImport.h"
 #include "LibreOfficeConverter.h"
+#include "ReportCommands.h"
 #include "Taboutf.h"
 #include "Tghdwform.h"
 #include "Tinfoset.h"
@@ -266,7 +267,8 @@ void Tmainf::EnableFileCommands() {
     static const char* const names[] = {
         "TBItem31", "TBItem26", "TBItem30", "TBItem27",       "TBItem29",      "TBItem24",
         "TBItem23", "TBItem21", "TBItem55", "TBItem20",       "TBItem19",      "TBItem5",
-        "TBItem4",  "TBItem3",  "TBItem2",  "TBSubmenuItem4", "TBSubmenuItem3"};
+        "TBItem4",  "TBItem3",  "TBItem2",  "TBSubmenuItem4", "TBSubmenuItem3",
+        "exportRegisterItem"};
     for (const char* name : names)
         for (QAction* action : findChildren<QAction*>(QString::fromLatin1(name)))
             action->setEnabled(true);
@@ -364,7 +366,8 @@ void Tmainf::TBItem15Click() {
 }
 
 void Tmainf::TBItem18Click() { close(); }
-void Tmainf::TBItem19Click() { showUnfinished(); }
+void Tmainf::TBItem19Click() { printContractSheet(this, myquery, desktop_, currentContractId()); }
+void Tmainf::exportContractRegister() { ::exportContractRegister(this, myquery, desktop_); }
 void Tmainf::TBItem20Click() { showUnfinished(); }
 void Tmainf::TBItem22Click() { showUnfinished(); }
 void Tmainf::TBItem23Click() { showUnfinished(); }

@@ -71,7 +71,8 @@ public:
     void TBItem14Click();  // supplier directory
     void TBItem15Click();  // about box
     void TBItem18Click();  // close the window
-    void TBItem19Click();  // print (unfinished)
+    void TBItem19Click();  // print the current contract's sheet
+    void exportContractRegister();  // 导出合同台账
     void TBItem20Click();  // statistics (unfinished)
     void TBItem22Click();  // templates (unfinished)
     void TBItem23Click();  // query (unfinished)

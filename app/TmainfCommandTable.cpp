@@ -40,6 +40,7 @@ void Tmainf::buildMenus() {
             item("TBItem4", QStringLiteral("添加子合同"), kNeedsFile, [this] { TBItem26Click(); }),
             item("TBItem3", QStringLiteral("删除合同"), kNeedsFile, [this] { TBItem30Click(); }),
             item("TBItem2", QStringLiteral("保存"), kNeedsFile, [this] { TBItem24Click(); }),
+            item("exportRegisterItem", QStringLiteral("导出合同台账"), kNeedsFile, [this] { exportContractRegister(); }),
             CommandItem::separator(),
             item("TBItem1", QStringLiteral("退出"), kReady, [this] { TBItem18Click(); }),
         }},

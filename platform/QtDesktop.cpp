@@ -2,7 +2,9 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -34,8 +36,16 @@ QString QtDesktop::chooseFileToOpen(QWidget* parent, const FileDialogRequest& re
 
 QString QtDesktop::chooseFileToSave(QWidget* parent, const FileDialogRequest& request) {
     // The program asks about overwriting itself, after it has settled the file's name.
-    return QFileDialog::getSaveFileName(parent, request.caption, request.proposedPath,
-                                        request.filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    QString chosenFilter;
+    QString path = QFileDialog::getSaveFileName(parent, request.caption, request.proposedPath,
+                                                request.filter,
+                                                &chosenFilter, QFileDialog::DontConfirmOverwrite);
+    // A name typed without a suffix takes the one of the file type chosen in the dialog.
+    const QRegularExpressionMatch suffix =
+        QRegularExpression(QStringLiteral("\\(\\*\\.(\\w+)\\)$")).match(chosenFilter);
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty() && suffix.hasMatch())
+        path += QLatin1Char('.') + suffix.captured(1);
+    return path;
 }
 
 bool QtDesktop::shellOpen(const QUrl& target) { return QDesktopServices::openUrl(target); }

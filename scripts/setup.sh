@@ -12,6 +12,7 @@ packages=(
   libreoffice-writer-nogui
   qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   desktop-file-utils libxml2-utils shared-mime-info dpkg-dev file
+  libxlsxwriter-dev poppler-utils unzip
 )
 
 missing=()

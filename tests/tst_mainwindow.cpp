@@ -209,7 +209,6 @@ private Q_SLOTS:
         QTest::newRow("查询") << "TBItem13";
         QTest::newRow("模板编辑") << "TBItem12";
         QTest::newRow("统计") << "TBItem7";
-        QTest::newRow("打印") << "TBItem6";
     }
     void unfinishedCommandsSaySo() {
         QFETCH(QString, item);
