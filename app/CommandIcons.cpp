@@ -62,6 +62,8 @@ const QHash<QString, QString>& iconNames() {
         {QStringLiteral("TBItem46"), QStringLiteral("list-remove")},
         {QStringLiteral("TBItem42"), QStringLiteral("document-print")},
         {QStringLiteral("TBItem47"), QStringLiteral("document-print")},
+        {QStringLiteral("exportPaymentsItem"), QStringLiteral("x-office-spreadsheet")},
+        {QStringLiteral("exportClaimsItem"), QStringLiteral("x-office-spreadsheet")},
         // scans
         {QStringLiteral("TBItem48"), QStringLiteral("document-open")},
         {QStringLiteral("TBItem49"), QStringLiteral("document-open")},

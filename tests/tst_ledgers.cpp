@@ -3,6 +3,7 @@
 // Every case runs for both pages, through the table of their names below.
 #include <QtTest>
 #include <QtWidgets>
+#include <QPrintPreviewDialog>
 
 #include "ContractFileFixture.h"
 #include "ContractNode.h"
@@ -31,6 +32,7 @@ struct Ledger {
     const char* addItem;
     const char* deleteItem;
     const char* printItem;
+    const char* exportItem;
     const char* firstAmountTitle;
     const char* firstAmountInvalid;
     const char* deleteQuestion;
@@ -54,6 +56,7 @@ const Ledger kLedgers[] = {
      "TBItem44",
      "TBItem43",
      "TBItem42",
+     "exportPaymentsItem",
      "付款金额",
      "付款金额数据错误，请重新输入",
      "确定要删除当前付款记录吗？",
@@ -74,6 +77,7 @@ const Ledger kLedgers[] = {
      "TBItem45",
      "TBItem46",
      "TBItem47",
+     "exportClaimsItem",
      "索赔金额",
      "索赔金额数据错误，请重新输入",
      "确定要删除当前索赔记录吗？",
@@ -683,16 +687,31 @@ class LedgersTest : public QObject {
         QCOMPARE(grid()->currentRow(), 1);
     }
 
-    void printListDoesNothing_data() { addLedgerRows(); }
-    void printListDoesNothing() {
+    // "打印列表" previews the contract's ledger; "导出Excel" writes it to the file chosen.
+    // Neither changes the list or the editor.
+    void printAndExportShowTheListedLedger_data() { addLedgerRows(); }
+    void printAndExportShowTheListedLedger() {
         openWith(threeAndOne());
         clickRow(1);
         const QStringList rows = gridRows();
         const QString editor = editorText();
-        StatementLog log(window_->query());
+
+        QString previewTitle;
+        QTimer::singleShot(0, [&previewTitle] {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (!preview) return;
+            previewTitle = preview->windowTitle();
+            preview->reject();
+        });
         trigger(ledger_->printItem);
-        QVERIFY(log.statements.isEmpty());
-        QVERIFY(desktop_->messages.isEmpty());
+        QVERIFY2(!previewTitle.isEmpty(), "no print preview was shown");
+
+        const QString target = files_->path("ledger.xlsx");
+        desktop_->filesToSave.enqueue(target);
+        trigger(ledger_->exportItem);
+        QVERIFY2(desktop_->messages.isEmpty(), qPrintable(desktop_->messageTexts().join('\n')));
+        QCOMPARE(fileBytes(target).left(2), QByteArray("PK"));  // a spreadsheet (zip) file
+
         QCOMPARE(gridRows(), rows);
         QCOMPARE(editorText(), editor);
     }

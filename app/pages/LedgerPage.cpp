@@ -20,6 +20,7 @@
 #include "Desktop.h"
 #include "LedgerStatements.h"
 #include "RecordAccess.h"
+#include "ReportCommands.h"
 #include "SqlLiteral.h"
 
 namespace {
@@ -76,9 +77,15 @@ LedgerPage::LedgerPage(const LedgerSpec& spec, ContractQuery& query, const Comma
     add.run = [this] { addRecord(); };
     CommandItem remove{spec.deleteItem.name, spec.deleteItem.caption};
     remove.run = [this] { deleteRecord(); };
-    // Listed for printing, which the program does not offer yet.
-    const CommandItem print{spec.printItem.name, spec.printItem.caption};
-    addCommandItems(toolbar, {add, remove, print}, this, guard_);
+    CommandItem print{spec.printItem.name, spec.printItem.caption};
+    print.run = [this] {
+        previewLedger(this, query_, guard_.desktop(), selectedContract_(), spec_.kind);
+    };
+    CommandItem exportToExcel{spec.exportItem.name, spec.exportItem.caption};
+    exportToExcel.run = [this] {
+        exportLedgerToXlsx(this, query_, guard_.desktop(), selectedContract_(), spec_.kind);
+    };
+    addCommandItems(toolbar, {add, remove, print, exportToExcel}, this, guard_);
 
     grid_ = createListGrid(spec.grid, this);
     resetListGrid(*grid_, spec.columns);

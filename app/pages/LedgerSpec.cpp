@@ -22,6 +22,8 @@ const LedgerSpec& paymentLedger() {
         s.addItem = {QStringLiteral("TBItem44"), QStringLiteral("增加记录")};
         s.deleteItem = {QStringLiteral("TBItem43"), QStringLiteral("删除记录")};
         s.printItem = {QStringLiteral("TBItem42"), QStringLiteral("打印列表")};
+        s.exportItem = {QStringLiteral("exportPaymentsItem"), QStringLiteral("导出Excel")};
+        s.kind = LedgerKind::Payments;
         s.grid = QStringLiteral("StringGrid2");
         s.columns = ledgerColumns(QStringLiteral("付款金额"));
         s.nameEdit = {QStringLiteral("Edit30"), QStringLiteral("名称")};
@@ -55,6 +57,8 @@ const LedgerSpec& claimLedger() {
         s.addItem = {QStringLiteral("TBItem45"), QStringLiteral("增加记录")};
         s.deleteItem = {QStringLiteral("TBItem46"), QStringLiteral("删除记录")};
         s.printItem = {QStringLiteral("TBItem47"), QStringLiteral("打印列表")};
+        s.exportItem = {QStringLiteral("exportClaimsItem"), QStringLiteral("导出Excel")};
+        s.kind = LedgerKind::Claims;
         s.grid = QStringLiteral("StringGrid3");
         s.columns = ledgerColumns(QStringLiteral("索赔金额"));
         s.nameEdit = {QStringLiteral("Edit35"), QStringLiteral("名称")};

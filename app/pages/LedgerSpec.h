@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LedgerReport.h"
 #include "PageWidgets.h"
 
 // What tells the payment ledger from the claim ledger: the table and columns behind the
@@ -8,7 +9,7 @@
 struct LedgerSpec {
     QString page;
     QString toolbar;
-    NamedControl addItem, deleteItem, printItem;
+    NamedControl addItem, deleteItem, printItem, exportItem;
 
     QString grid;
     GridColumns columns;  // the last one, of width 0, holds the record's key
@@ -27,6 +28,8 @@ struct LedgerSpec {
 
     QString firstAmountInvalid, secondAmountInvalid;  // an amount that is not a number
     QString deleteQuestion;
+
+    LedgerKind kind;  // which ledger the printed and exported lists show
 };
 
 const LedgerSpec& paymentLedger();
