@@ -131,11 +131,13 @@ class PagesLayoutTest : public QObject {
         QTest::newRow("payments") << "TabSheet3"
                                   << "TBToolbar5"
                                   << pairs({"TBItem44", "增加记录", "TBItem43", "删除记录",
-                                            "TBItem42", "打印列表"});
+                                            "TBItem42", "打印列表", "exportPaymentsItem",
+                                            "导出Excel"});
         QTest::newRow("claims") << "TabSheet4"
                                 << "TBToolbar6"
                                 << pairs({"TBItem45", "增加记录", "TBItem46", "删除记录",
-                                          "TBItem47", "打印列表"});
+                                          "TBItem47", "打印列表", "exportClaimsItem",
+                                          "导出Excel"});
         QTest::newRow("contract scans")
             << "TabSheet5"
             << "TBToolbar7"
