@@ -4,8 +4,8 @@
 
 namespace {
 
-// Item name → icon name. Names from the freedesktop icon naming specification where it
-// has one for the command; "vemora-…" names for commands it has no picture for.
+// Item name → icon name. The desktop's standard theme names where a theme has a picture
+// for the command; "vemora-…" names for commands no theme draws.
 const QHash<QString, QString>& iconNames() {
     static const QHash<QString, QString> names = {
         // contract file
