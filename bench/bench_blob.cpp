@@ -26,22 +26,13 @@
 #include "BlobTransfer.h"
 #include "ContractQuery.h"
 #include "DocumentStore.h"
+#include "BenchSupport.h"
 
 namespace {
 
+using namespace bench;
+
 constexpr qint64 kMiB = 1 << 20;
-
-QTemporaryDir& workFolder() {
-    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/bench_blob-XXXXXX"));
-    return folder;
-}
-
-QString workPath(const QString& name) { return workFolder().filePath(name); }
-
-void fail(const char* what, const QString& detail = {}) {
-    std::fprintf(stderr, "bench_blob: %s %s\n", what, qPrintable(detail));
-    std::exit(1);
-}
 
 // One source file per size, made on first use and shared by the three benchmarks, so
 // that all of them read the same bytes from the same (warm) page cache.
@@ -70,8 +61,7 @@ QString sourceFile(qint64 mib) {
 
 std::unique_ptr<ContractQuery> newContractFile(const QString& path) {
     QFile::remove(path);
-    if (!QFile::copy(QStringLiteral(VEMORA_TEMPLATE_PATH), path)) fail("cannot copy the template to", path);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), path);
     auto query = std::make_unique<ContractQuery>();
     query->setContractFile(path);
     query->RunCommand(QStringLiteral("insert into httext (id,conid,textname) values (1,1,'document.bin')"));
@@ -97,33 +87,6 @@ void durableCopy(const QString& from, const QString& to) {
     ::close(in);
     ::close(out);
 }
-
-// The process's peak memory, measured from the moment it is made (Linux: VmHWM, reset
-// through clear_refs).
-class PeakMemory {
-public:
-    PeakMemory() {
-        QFile reset(QStringLiteral("/proc/self/clear_refs"));
-        if (reset.open(QIODevice::WriteOnly)) reset.write("5");
-        start_ = status("VmRSS:");
-    }
-    void report(benchmark::State& state) const {
-        const double peak = status("VmHWM:");
-        state.counters["peak_MiB"] = peak / 1024;
-        state.counters["rise_MiB"] = (peak - start_) / 1024;
-    }
-
-private:
-    // A line of /proc/self/status, in KiB.
-    static double status(const char* field) {
-        QFile file(QStringLiteral("/proc/self/status"));
-        if (!file.open(QIODevice::ReadOnly)) return 0;
-        for (const QByteArray& line : file.readAll().split('\n'))
-            if (line.startsWith(field)) return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toDouble();
-        return 0;
-    }
-    double start_ = 0;
-};
 
 void BM_FileCopy(benchmark::State& state) {
     const qint64 mib = state.range(0);
@@ -159,7 +122,8 @@ void BM_StoreFileInBlob(benchmark::State& state) {
         query.reset();
         state.ResumeTiming();
     }
-    memory.report(state);
+    state.counters["peak_MiB"] = memory.peakMiB();
+    state.counters["rise_MiB"] = memory.risenMiB();
     QFile::remove(contractFile);
     state.SetBytesProcessed(state.iterations() * mib * kMiB);
 }
@@ -185,7 +149,8 @@ void BM_ReplaceDocument(benchmark::State& state) {
             fail("replace failed:", error.text());
         }
     }
-    memory.report(state);
+    state.counters["peak_MiB"] = memory.peakMiB();
+    state.counters["rise_MiB"] = memory.risenMiB();
     query.reset();
     QFile::remove(contractFile);
     state.SetBytesProcessed(state.iterations() * mib * kMiB);

@@ -22,35 +22,11 @@
 
 #include "ContractQuery.h"
 #include "ContractRegister.h"
+#include "BenchSupport.h"
 
 namespace {
 
-void fail(const char* what, const QString& detail = {}) {
-    std::fprintf(stderr, "bench_export: %s %s\n", what, qPrintable(detail));
-    std::exit(1);
-}
-
-QTemporaryDir& folder() {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/bench_export-XXXXXX"));
-    return dir;
-}
-
-void exec(sqlite3* db, const char* sql) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail("statement failed:", sqlite3_errmsg(db));
-}
-
-sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        fail("cannot prepare:", sqlite3_errmsg(db));
-    return statement;
-}
-
-void step(sqlite3* db, sqlite3_stmt* statement) {
-    if (sqlite3_step(statement) != SQLITE_DONE) fail("insert failed:", sqlite3_errmsg(db));
-    sqlite3_reset(statement);
-}
+using namespace bench;
 
 // Codes of a tree three levels deep: 100 top-level contracts, up to 30 below each, the
 // rest below those.
@@ -67,15 +43,10 @@ QString codeOf(int i) {
 QString contractFile(int count) {
     static QMap<int, QString> made;
     if (made.contains(count)) return made.value(count);
-    const QString path = folder().filePath(QStringLiteral("register-%1.pzq").arg(count));
-    if (!QFile::copy(QStringLiteral(VEMORA_TEMPLATE_PATH), path))
-        fail("cannot copy the template to", path);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString path = workFolder().filePath(QStringLiteral("register-%1.pzq").arg(count));
+    copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), path);
 
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK)
-        fail("cannot open", path);
+    sqlite3* db = openRaw(path);
     exec(db, "begin");
     sqlite3_stmt* contract = prepare(
         db,
@@ -120,29 +91,12 @@ QString contractFile(int count) {
     return path;
 }
 
-// A figure of /proc/self/status in MB: VmRSS now, VmHWM the peak since resetPeakRss().
-double memoryMb(const QByteArray& key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
-// Starts a new high-water mark at the present resident size, and returns that size.
-double resetPeakRss() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
-    return memoryMb("VmRSS:");
-}
-
 void BM_RawRegisterQuery(benchmark::State& state) {
     const QString path = contractFile(int(state.range(0)));
     ContractQuery query;
     query.setContractFile(path);
     qint64 rows = 0;
-    const double startRss = resetPeakRss();
+    const PeakMemory memory;
     for (auto _ : state) {
         rows = 0;
         benchmark::DoNotOptimize(countRegisterRows(query));
@@ -154,37 +108,37 @@ void BM_RawRegisterQuery(benchmark::State& state) {
     }
     if (rows != state.range(0)) fail("the register did not see every contract");
     state.counters["rows"] = double(rows);
-    state.counters["rss_growth_mb"] = memoryMb("VmHWM:") - startRss;
+    state.counters["rss_growth_mb"] = memory.risenMiB();
 }
 
 void BM_ExportRegister(benchmark::State& state) {
     const QString path = contractFile(int(state.range(0)));
     const QString target =
-        folder().filePath(QStringLiteral("register-%1.xlsx").arg(state.range(0)));
+        workFolder().filePath(QStringLiteral("register-%1.xlsx").arg(state.range(0)));
     ContractQuery query;
     query.setContractFile(path);
-    const double startRss = resetPeakRss();
+    const PeakMemory memory;
     for (auto _ : state) {
         if (!exportRegisterXlsx(query, target, {})) fail("the export was cancelled");
     }
     state.counters["xlsx_mb"] = double(QFile(target).size()) / 1e6;
-    state.counters["rss_growth_mb"] = memoryMb("VmHWM:") - startRss;
+    state.counters["rss_growth_mb"] = memory.risenMiB();
     QFile::remove(target);
 }
 
 // The same register as landscape PDF pages, for comparison.
 void BM_ExportRegisterPdf(benchmark::State& state) {
     const QString path = contractFile(int(state.range(0)));
-    const QString target = folder().filePath(QStringLiteral("register-%1.pdf").arg(state.range(0)));
+    const QString target = workFolder().filePath(QStringLiteral("register-%1.pdf").arg(state.range(0)));
     ContractQuery query;
     query.setContractFile(path);
-    const double startRss = resetPeakRss();
+    const PeakMemory memory;
     for (auto _ : state) {
         if (!exportRegisterPdf(query, target, QDate(2026, 5, 20), {}))
             fail("the export was cancelled");
     }
     state.counters["pdf_mb"] = double(QFile(target).size()) / 1e6;
-    state.counters["rss_growth_mb"] = memoryMb("VmHWM:") - startRss;
+    state.counters["rss_growth_mb"] = memory.risenMiB();
     QFile::remove(target);
 }
 
@@ -194,12 +148,4 @@ BENCHMARK(BM_RawRegisterQuery)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillis
 BENCHMARK(BM_ExportRegister)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportRegisterPdf)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);  // the PDF's fonts
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runBenchmarks(argc, argv, bench::QtKind::Gui); }

@@ -17,28 +17,21 @@
 #include <cstdlib>
 
 #include "ContractQuery.h"
+#include "BenchSupport.h"
 
 namespace {
 
-const char* const kFirstStatement = "select count(*) as a from htmain";
+using namespace bench;
 
-void fail(const char* what, const QString& detail = {}) {
-    std::fprintf(stderr, "bench_open: %s %s\n", what, qPrintable(detail));
-    std::exit(1);
-}
+const char* const kFirstStatement = "select count(*) as a from htmain";
 
 QString contractFile(int count) {
     static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/bench_open-XXXXXX"));
     static QMap<int, QString> made;
     if (made.contains(count)) return made.value(count);
     const QString path = folder.filePath(QStringLiteral("open-%1.pzq").arg(count));
-    if (!QFile::copy(QStringLiteral(VEMORA_TEMPLATE_PATH), path))
-        fail("cannot copy the template to", path);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK)
-        fail("cannot open", path);
+    copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), path);
+    sqlite3* db = openRaw(path);
     const QByteArray fill =
         QStringLiteral(
             "with recursive n(i) as (select 1 union all select i+1 from n where i<%1) "
@@ -82,10 +75,4 @@ BENCHMARK(BM_RawOpen)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runBenchmarks(argc, argv, bench::QtKind::Core); }

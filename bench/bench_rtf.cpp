@@ -15,8 +15,11 @@
 #include <QTextDocument>
 
 #include "RtfReader.h"
+#include "BenchSupport.h"
 
 namespace {
+
+using namespace bench;
 
 QTemporaryDir& workFolder() {
     static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/bench_rtf-XXXXXX"));
@@ -137,11 +140,4 @@ void BM_LibreOfficeRtfToHtml(benchmark::State& state) {
 BENCHMARK(BM_ReadRtf)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LibreOfficeRtfToHtml)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runBenchmarks(argc, argv, bench::QtKind::Core); }

@@ -32,61 +32,15 @@
 #include "Desktop.h"
 #include "ScanPage.h"
 #include "ScratchFolder.h"
+#include "BenchSupport.h"
 
 namespace {
 
+using namespace bench;
+
 constexpr qint64 kMiB = 1 << 20;
 
-void fail(const char* what, const QString& detail = {}) {
-    std::fprintf(stderr, "bench_scan: %s %s\n", what, qPrintable(detail));
-    std::exit(1);
-}
-
-QTemporaryDir& workFolder() {
-    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/bench_scan-XXXXXX"));
-    return folder;
-}
-
-QString workPath(const QString& name) { return workFolder().filePath(name); }
-
-// ---------------------------------------------------------------- memory
-
-qint64 statusKiB(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
-
-// The rise of resident memory from the start of a benchmark to its highest point.
-class PeakMemory {
-  public:
-    PeakMemory() {
-        QFile reset(QStringLiteral("/proc/self/clear_refs"));
-        if (reset.open(QIODevice::WriteOnly)) reset.write("5");
-        start_ = statusKiB("VmRSS:");
-    }
-    double risenMiB() const { return double(statusKiB("VmHWM:") - start_) / 1024.0; }
-
-  private:
-    qint64 start_;
-};
-
 // ---------------------------------------------------------------- the page
-
-class QuietDesktop : public Desktop {
-  public:
-    MessageAnswer showMessage(QWidget*, const MessageRequest& request) override {
-        fail("unexpected message:", request.text);
-        return MessageAnswer::Ok;
-    }
-    QString chooseFileToOpen(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString chooseFileToSave(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool shellOpen(const QUrl&) override { return true; }
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
 
 // A page of text scanned in colour: paper with soft shading, lines of darker marks and
 // scanner noise, which gives a JPEG of realistic size rather than a flat one.
@@ -112,7 +66,7 @@ QString scannedPage() {
 
 // A contract file with contract 1, and the page over it, shown at a usual size.
 struct ScanBench {
-    QuietDesktop desktop;
+    SilentDesktop desktop{true};
     QWidget window;
     CommandGuard guard{desktop, &window};
     ContractQuery query;
@@ -122,9 +76,7 @@ struct ScanBench {
     explicit ScanBench(const QString& name) {
         const QString file = workPath(name);
         QFile::remove(file);
-        if (!QFile::copy(QStringLiteral(VEMORA_TEMPLATE_PATH), file))
-            fail("cannot copy the template to", file);
-        QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), file);
         query.setContractFile(file);
         query.RunCommand(
             QStringLiteral("insert into htmain (conid,concode,conname) values (1,'0001','合同')"));
@@ -269,12 +221,4 @@ BENCHMARK(BM_PlainUpdateNamesOnly256MiB)
     ->UseRealTime()
     ->Iterations(2);
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runBenchmarks(argc, argv, bench::QtKind::Widgets); }

@@ -27,56 +27,14 @@
 #include "ContractTree.h"
 #include "Desktop.h"
 #include "Tmainf.h"
+#include "BenchSupport.h"
 
 namespace {
 
+using namespace bench;
+
 constexpr int kRecordsPerLedger = 5;
 constexpr int kContractsSelected = 64;
-
-void fail(const char* what, const QString& detail = {}) {
-    std::fprintf(stderr, "bench_select: %s %s\n", what, qPrintable(detail));
-    std::exit(1);
-}
-
-// Nobody is asked anything while contracts are selected.
-class SilentDesktop : public Desktop {
-  public:
-    MessageAnswer showMessage(QWidget*, const MessageRequest& request) override {
-        fail("a message was shown:", request.text);
-        return MessageAnswer::No;
-    }
-    QString chooseFileToOpen(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString chooseFileToSave(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool shellOpen(const QUrl&) override { return false; }
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
-
-QTemporaryDir& folder() {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/bench_select-XXXXXX"));
-    return dir;
-}
-
-void exec(sqlite3* db, const char* sql) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail("statement failed:", sqlite3_errmsg(db));
-}
-
-sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        fail("cannot prepare:", sqlite3_errmsg(db));
-    return statement;
-}
-
-void step(sqlite3* db, sqlite3_stmt* statement) {
-    if (sqlite3_step(statement) != SQLITE_DONE) fail("insert failed:", sqlite3_errmsg(db));
-    sqlite3_reset(statement);
-}
-
-void bindText(sqlite3_stmt* statement, int index, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-}
 
 // Contracts in two levels: top-level contracts with up to 99 sub-contracts each.
 QString contractCode(int index) {
@@ -89,15 +47,10 @@ QString contractCode(int index) {
 QString contractFile(int contracts) {
     static QMap<int, QString> made;
     if (made.contains(contracts)) return made.value(contracts);
-    const QString path = folder().filePath(QStringLiteral("select-%1.pzq").arg(contracts));
-    if (!QFile::copy(QStringLiteral(VEMORA_TEMPLATE_PATH), path))
-        fail("cannot copy the template to", path);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString path = workFolder().filePath(QStringLiteral("select-%1.pzq").arg(contracts));
+    copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), path);
 
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK)
-        fail("cannot open", path);
+    sqlite3* db = openRaw(path);
     exec(db, "pragma journal_mode=off");
     exec(db, "pragma synchronous=off");
     exec(db, "begin");
@@ -154,8 +107,8 @@ std::vector<QTreeWidgetItem*> allNodes(QTreeWidget* view) {
 
 void selectContracts(benchmark::State& state, int contracts) {
     const QString path = contractFile(contracts);
-    SilentDesktop desktop;
-    Tmainf window(desktop, folder().path());
+    SilentDesktop desktop(true);
+    Tmainf window(desktop, workFolder().path());
     window.resize(1100, 750);
     window.show();
     QCoreApplication::processEvents();
@@ -190,12 +143,4 @@ void BM_SelectContractSmall(benchmark::State& state) { selectContracts(state, 10
 BENCHMARK(BM_SelectContract)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectContractSmall)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runBenchmarks(argc, argv, bench::QtKind::Widgets); }

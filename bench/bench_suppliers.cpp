@@ -29,38 +29,14 @@
 #include "ContractQuery.h"
 #include "Desktop.h"
 #include "Tghdwform.h"
+#include "BenchSupport.h"
 
 namespace {
 
-void fail(const char* what, const QString& detail = {}) {
-    std::fprintf(stderr, "bench_suppliers: %s %s\n", what, qPrintable(detail));
-    std::exit(1);
-}
-
-// Counts the message boxes, answers none of them.
-class SilentDesktop : public Desktop {
-  public:
-    int messages = 0;
-    MessageAnswer showMessage(QWidget*, const MessageRequest&) override {
-        ++messages;
-        return MessageAnswer::No;
-    }
-    QString chooseFileToOpen(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString chooseFileToSave(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool shellOpen(const QUrl&) override { return false; }
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
-
-void exec(sqlite3* db, const char* sql) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail("statement failed:", sqlite3_errmsg(db));
-}
+using namespace bench;
 
 sqlite3* openFile(const QString& path) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK)
-        fail("cannot open", path);
+    sqlite3* db = openRaw(path);
     registerChineseCollation(db);
     return db;
 }
@@ -70,9 +46,7 @@ QString supplierFile(int count) {
     static QMap<int, QString> made;
     if (made.contains(count)) return made.value(count);
     const QString path = folder.filePath(QStringLiteral("suppliers-%1.pzq").arg(count));
-    if (!QFile::copy(QStringLiteral(VEMORA_TEMPLATE_PATH), path))
-        fail("cannot copy the template to", path);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), path);
 
     const QStringList regions = QStringLiteral(
                                     "北京 天津 河北 山西 内蒙古 辽宁 吉林 黑龙江 上海 江苏 浙江 "
@@ -201,12 +175,4 @@ BENCHMARK(BM_OpenDirectory)->Arg(10000)->Arg(100000)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_SaveUnit)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchWithoutMatch)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runBenchmarks(argc, argv, bench::QtKind::Widgets); }

@@ -26,25 +26,11 @@
 #include "ContractQuery.h"
 #include "ContractTree.h"
 #include "Desktop.h"
+#include "BenchSupport.h"
 
 namespace {
 
-void fail(const char* what, const QString& detail = {}) {
-    std::fprintf(stderr, "bench_tree: %s %s\n", what, qPrintable(detail));
-    std::exit(1);
-}
-
-// Nobody is asked anything while the tree loads.
-class SilentDesktop : public Desktop {
-  public:
-    MessageAnswer showMessage(QWidget*, const MessageRequest&) override {
-        return MessageAnswer::No;
-    }
-    QString chooseFileToOpen(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString chooseFileToSave(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool shellOpen(const QUrl&) override { return false; }
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
+using namespace bench;
 
 // Codes of a tree four levels deep: b top-level contracts, b below each, b below each of
 // those, and the rest spread evenly over the third level, with b the fourth root of n.
@@ -65,27 +51,17 @@ QStringList treeCodes(int count) {
     return codes;
 }
 
-void exec(sqlite3* db, const char* sql) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail("statement failed:", sqlite3_errmsg(db));
-}
-
 QString contractFile(int count) {
     static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/bench_tree-XXXXXX"));
     static QMap<int, QString> made;
     if (made.contains(count)) return made.value(count);
     const QString path = folder.filePath(QStringLiteral("tree-%1.pzq").arg(count));
-    if (!QFile::copy(QStringLiteral(VEMORA_TEMPLATE_PATH), path))
-        fail("cannot copy the template to", path);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), path);
 
     QStringList codes = treeCodes(count);
     std::shuffle(codes.begin(), codes.end(), std::mt19937(20260315));
 
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK)
-        fail("cannot open", path);
+    sqlite3* db = openRaw(path);
     exec(db, "begin");
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(
@@ -114,10 +90,7 @@ QString contractFile(int count) {
 
 void BM_RawScan(benchmark::State& state) {
     const QString path = contractFile(int(state.range(0)));
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK)
-        fail("cannot open", path);
+    sqlite3* db = openRaw(path);
     int rows = 0;
     for (auto _ : state) {
         sqlite3_stmt* scan = nullptr;
@@ -169,12 +142,4 @@ void BM_LoadContractTree(benchmark::State& state) {
 BENCHMARK(BM_RawScan)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadContractTree)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::runBenchmarks(argc, argv, bench::QtKind::Widgets); }

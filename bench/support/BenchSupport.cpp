@@ -1,0 +1,111 @@
+#include "BenchSupport.h"
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace bench {
+
+void fail(const char* what, const QString& detail) {
+    std::fprintf(stderr, "%s: %s %s\n", program_invocation_short_name, what, qPrintable(detail));
+    std::exit(1);
+}
+
+QTemporaryDir& workFolder() {
+    static QTemporaryDir folder(QDir::tempPath() + QLatin1Char('/') +
+                                QString::fromLocal8Bit(program_invocation_short_name) +
+                                QStringLiteral("-XXXXXX"));
+    return folder;
+}
+
+QString workPath(const QString& name) { return workFolder().filePath(name); }
+
+void copyTemplate(const QString& templatePath, const QString& path) {
+    if (!QFile::copy(templatePath, path)) fail("cannot copy the template to", path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+sqlite3* openRaw(const QString& path) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK)
+        fail("cannot open", path);
+    return db;
+}
+
+void exec(sqlite3* db, const char* sql) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail("statement failed:", sqlite3_errmsg(db));
+}
+
+sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        fail("cannot prepare:", sqlite3_errmsg(db));
+    return statement;
+}
+
+void step(sqlite3* db, sqlite3_stmt* statement) {
+    if (sqlite3_step(statement) != SQLITE_DONE) fail("insert failed:", sqlite3_errmsg(db));
+    sqlite3_reset(statement);
+}
+
+void bindText(sqlite3_stmt* statement, int index, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+}
+
+MessageAnswer SilentDesktop::showMessage(QWidget*, const MessageRequest& request) {
+    ++messages;
+    if (strict_) fail("a message was shown:", request.text);
+    return MessageAnswer::No;
+}
+
+namespace {
+
+// A line of /proc/self/status, in KiB.
+double statusKiB(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toDouble();
+    return 0;
+}
+
+}  // namespace
+
+PeakMemory::PeakMemory() {
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly)) reset.write("5");
+    startKiB_ = statusKiB("VmRSS:");
+}
+
+double PeakMemory::peakMiB() const { return statusKiB("VmHWM:") / 1024; }
+double PeakMemory::risenMiB() const { return (statusKiB("VmHWM:") - startKiB_) / 1024; }
+
+int runBenchmarks(int argc, char** argv, QtKind kind) {
+    if (kind != QtKind::Core && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app;
+    switch (kind) {
+    case QtKind::Core: app = std::make_unique<QCoreApplication>(argc, argv); break;
+    case QtKind::Gui: app = std::make_unique<QGuiApplication>(argc, argv); break;
+    case QtKind::Widgets: app = std::make_unique<QApplication>(argc, argv); break;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
+}  // namespace bench
