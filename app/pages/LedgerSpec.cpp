@@ -3,13 +3,14 @@
 namespace {
 
 // Both ledgers list the same columns; only the first amount is named for its ledger.
-GridColumns ledgerColumns(const QString& firstAmount) {
-    return {
-        {QStringLiteral("名称"), 200},     {firstAmount, 100},
-        {QStringLiteral("发票金额"), 100}, {QStringLiteral("付款日期"), 100},
-        {QStringLiteral("申报单号"), 150}, {QStringLiteral("发票号"), 150},
-        {QStringLiteral("编号"), 0},
-    };
+// The grid shows the columns the printed and exported ledgers show, then the hidden key.
+GridColumns ledgerColumns(LedgerKind kind) {
+    const QStringList titles = ledgerTitles(kind);
+    const int widths[] = {200, 100, 100, 100, 150, 150};
+    GridColumns columns;
+    for (int c = 0; c < titles.size(); ++c) columns.push_back({titles[c], widths[c]});
+    columns.push_back({QStringLiteral("编号"), 0});
+    return columns;
 }
 
 }  // namespace
@@ -25,7 +26,7 @@ const LedgerSpec& paymentLedger() {
         s.exportItem = {QStringLiteral("exportPaymentsItem"), QStringLiteral("导出Excel")};
         s.kind = LedgerKind::Payments;
         s.grid = QStringLiteral("StringGrid2");
-        s.columns = ledgerColumns(QStringLiteral("付款金额"));
+        s.columns = ledgerColumns(LedgerKind::Payments);
         s.nameEdit = {QStringLiteral("Edit30"), QStringLiteral("名称")};
         s.firstAmountEdit = {QStringLiteral("Edit31"), QStringLiteral("付款金额")};
         s.secondAmountEdit = {QStringLiteral("Edit32"), QStringLiteral("发票金额")};
@@ -60,7 +61,7 @@ const LedgerSpec& claimLedger() {
         s.exportItem = {QStringLiteral("exportClaimsItem"), QStringLiteral("导出Excel")};
         s.kind = LedgerKind::Claims;
         s.grid = QStringLiteral("StringGrid3");
-        s.columns = ledgerColumns(QStringLiteral("索赔金额"));
+        s.columns = ledgerColumns(LedgerKind::Claims);
         s.nameEdit = {QStringLiteral("Edit35"), QStringLiteral("名称")};
         s.firstAmountEdit = {QStringLiteral("Edit36"), QStringLiteral("付款金额")};
         s.secondAmountEdit = {QStringLiteral("Edit37"), QStringLiteral("发票金额")};
