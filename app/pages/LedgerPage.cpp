@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QToolBar>
@@ -131,12 +132,26 @@ QWidget* LedgerPage::buildEditor() {
     form->setColumnStretch(3, 1);
     form->setRowStretch(5, 1);
 
+    // Amounts and numbers keep room for what a clerk types; in a narrow window the editor
+    // scrolls rather than squeezing them to a few characters.
+    const int fieldWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000000000.00")) + 12;
+    for (QWidget* field :
+         {static_cast<QWidget*>(firstAmountEdit_), static_cast<QWidget*>(secondAmountEdit_),
+          static_cast<QWidget*>(datePicker_), static_cast<QWidget*>(numberEdit_),
+          static_cast<QWidget*>(invoiceEdit_)})
+        field->setMinimumWidth(fieldWidth);
+
     memo_ = createMemo(spec_.memo, editor);
     auto* row = new QHBoxLayout(editor);
     row->setContentsMargins(6, 6, 6, 6);
     row->addWidget(fields, 3);
     row->addWidget(createGroup(spec_.memo.caption, memo_, editor), 2);
-    return editor;
+
+    auto* scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(editor);
+    return scroller;
 }
 
 void LedgerPage::connectActions() {
