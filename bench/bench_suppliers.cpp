@@ -63,25 +63,20 @@ QString supplierFile(int count) {
 
     sqlite3* db = openFile(path);
     exec(db, "begin");
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into ghdwinfo (id,dwmc,dwdz,dwxz,lxr,dh,cz,yb,jsyh,zh,zzsh,sdq) "
-                       "values (?,?,'某市某区某路88号','供方','王经理','010-12345678',"
-                       "'010-12345679','100000','中国工商银行某支行','6222020200001234567',"
-                       "'91110000123456789X',?)",
-                       -1, &insert, nullptr);
+    sqlite3_stmt* insert =
+        prepare(db,
+                "insert into ghdwinfo (id,dwmc,dwdz,dwxz,lxr,dh,cz,yb,jsyh,zh,zzsh,sdq) "
+                "values (?,?,'某市某区某路88号','供方','王经理','010-12345678',"
+                "'010-12345679','100000','中国工商银行某支行','6222020200001234567',"
+                "'91110000123456789X',?)");
     for (int i = 0; i < count; ++i) {
         QString name;
         for (int s = 0; s < 4; ++s) name += syllables.at(int(random() % syllables.size()));
         name += kinds.at(int(random() % kinds.size()));
-        const QByteArray nameBytes = name.toUtf8();
-        const QByteArray region = regions.at(int(random() % regions.size())).toUtf8();
         sqlite3_bind_int(insert, 1, ids[i]);
-        sqlite3_bind_text(insert, 2, nameBytes.constData(), int(nameBytes.size()),
-                          SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, region.constData(), int(region.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(insert) != SQLITE_DONE) fail("insert failed:", sqlite3_errmsg(db));
-        sqlite3_reset(insert);
+        bindText(insert, 2, name);
+        bindText(insert, 3, regions.at(int(random() % regions.size())));
+        step(db, insert);
     }
     sqlite3_finalize(insert);
     exec(db, "commit");

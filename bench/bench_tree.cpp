@@ -63,23 +63,18 @@ QString contractFile(int count) {
 
     sqlite3* db = openRaw(path);
     exec(db, "begin");
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(
+    sqlite3_stmt* insert = prepare(
         db,
         "insert into htmain "
         "(conid,concode,conname,jiafang,yifang,kgrq,jgrq,cprq,qdrq,yfkrq,jsrq,gdrq,"
         "htjk,yfjk,syjk) values (?,?,?,'甲方建设集团有限公司','乙方工程有限公司','2026-03-15',"
         "'2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15',1500000,"
-        "500000,1000000)",
-        -1, &insert, nullptr);
+        "500000,1000000)");
     for (int i = 0; i < codes.size(); ++i) {
-        const QByteArray code = codes[i].toUtf8();
-        const QByteArray name = QStringLiteral("合同%1 施工总承包").arg(i + 1).toUtf8();
         sqlite3_bind_int(insert, 1, i + 1);
-        sqlite3_bind_text(insert, 2, code.constData(), int(code.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(insert) != SQLITE_DONE) fail("insert failed:", sqlite3_errmsg(db));
-        sqlite3_reset(insert);
+        bindText(insert, 2, codes[i]);
+        bindText(insert, 3, QStringLiteral("合同%1 施工总承包").arg(i + 1));
+        step(db, insert);
     }
     sqlite3_finalize(insert);
     exec(db, "commit");

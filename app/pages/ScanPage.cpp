@@ -314,12 +314,7 @@ void ScanPage::showCurrentRow() {
     nameEdit_->setText(row->name);
     setMemoText(memo_, row->memo);
 
-    ensureScratchFolder(scratch_, guard_.desktop(), this);
-    if (!row->hasPicture) {
-        dropPicture();
-        return;
-    }
-    const QString target = extractToScratch(*id, row->fileName);
+    const QString target = extractStoredPicture(*id, row->hasPicture, row->fileName);
     if (target.isEmpty()) return;
     try {
         picture_ = ScanPicture::fromFile(target);
@@ -335,6 +330,17 @@ void ScanPage::showCurrentRow() {
     pendingFile_.clear();
 }
 
+// The row's stored picture taken out to the scratch folder; empty when the row holds none
+// (the view is then emptied) or the file could not be written.
+QString ScanPage::extractStoredPicture(qint64 id, bool hasPicture, const QString& storedName) {
+    ensureScratchFolder(scratch_, guard_.desktop(), this);
+    if (!hasPicture) {
+        dropPicture();
+        return {};
+    }
+    return extractToScratch(id, storedName);
+}
+
 // Opens the stored picture of the current row, never a loaded one not yet saved, with the
 // program the desktop chooses for its kind; whether one was found is not examined.
 void ScanPage::openPicture() {
@@ -344,12 +350,7 @@ void ScanPage::openPicture() {
         dropPicture();
         return;
     }
-    ensureScratchFolder(scratch_, guard_.desktop(), this);
-    if (!row->hasPicture) {
-        dropPicture();
-        return;
-    }
-    const QString target = extractToScratch(*id, row->fileName);
+    const QString target = extractStoredPicture(*id, row->hasPicture, row->fileName);
     if (target.isEmpty()) return;
     guard_.desktop().shellOpen(QUrl::fromLocalFile(target));
 }

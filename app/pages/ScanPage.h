@@ -61,6 +61,9 @@ class ScanPage : public QWidget {
     // The stored picture of a row written to its scratch file; the path, or an empty text
     // when the row holds no picture.
     QString extractToScratch(qint64 id, const QString& storedName);
+    // The same after making sure of the scratch folder; a row without a picture empties
+    // the view instead.
+    QString extractStoredPicture(qint64 id, bool hasPicture, const QString& storedName);
 
     const ScanSpec& spec_;
     ContractQuery& query_;
