@@ -13,6 +13,7 @@ packages=(
   qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   desktop-file-utils libxml2-utils shared-mime-info dpkg-dev file
   libxlsxwriter-dev poppler-utils unzip
+  libpq-dev postgresql
 )
 
 missing=()

@@ -1,0 +1,169 @@
+// The connection to a PostgreSQL server under the query object: how it is made and
+// refused, the settings every session gets, one statement per call, commits that were
+// really rollbacks, rows read one at a time, and the server's errors in Chinese.
+#include <libpq-fe.h>
+
+#include <QtTest>
+
+#include "AppError.h"
+#include "ServerConnection.h"
+#include "ThrowawayServer.h"
+
+namespace {
+
+QString errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const AppError& error) {
+        return error.text();
+    }
+    return QStringLiteral("(no error)");
+}
+
+QString value(ServerConnection& connection, const QString& sql) {
+    PgResult result = connection.execute(sql);
+    return QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
+}
+
+}  // namespace
+
+class ServerConnectionTest : public QObject {
+    Q_OBJECT
+
+    QString database;
+    std::unique_ptr<ServerConnection> connection;
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY2(ThrowawayServer::instance().problem().isEmpty(),
+                 qPrintable(ThrowawayServer::instance().problem()));
+    }
+    void init() {
+        database = ThrowawayServer::instance().newDatabase();
+        connection = std::make_unique<ServerConnection>(ThrowawayServer::instance().connectionString(database));
+        connection->execute("create table t (id bigint primary key, name text, amount double precision)");
+    }
+    void cleanup() {
+        connection.reset();
+        ThrowawayServer::instance().dropDatabase(database);
+    }
+
+    void refusedConnectionsSayWhy_data() {
+        QTest::addColumn<QString>("connectionString");
+        QTest::addColumn<QString>("headline");
+        const QString socket = ThrowawayServer::instance().socketFolder();
+        QTest::newRow("no server there") << "host=/tmp/vpg-nowhere connect_timeout=2" << "无法连接到服务器";
+        QTest::newRow("no such database") << "host=" + socket + " dbname=nosuch user=postgres"
+                                          << "服务器上没有这个数据库";
+        QTest::newRow("no such role") << "host=" + socket + " dbname=postgres user=nobody_here"
+                                      << "服务器拒绝了登录，请检查用户名和密码";
+        QTest::newRow("not a connection string") << "host=" + socket + " dbname" << "服务器连接设置有误";
+        QTest::newRow("unknown service") << "service=vemora_nosuch" << "服务器连接设置有误";
+    }
+    void refusedConnectionsSayWhy() {
+        QFETCH(QString, connectionString);
+        QFETCH(QString, headline);
+        QTemporaryFile services;  // knows one service, not the one asked for
+        QVERIFY(services.open());
+        services.write("[contracts]\nhost=/tmp/vpg-nowhere\n");
+        services.flush();
+        qputenv("PGSERVICEFILE", QFile::encodeName(services.fileName()));
+        QElapsedTimer clock;
+        clock.start();
+        const QString error = errorOf([&] { ServerConnection refused(connectionString); });
+        qunsetenv("PGSERVICEFILE");
+        QVERIFY2(error.startsWith(headline + QStringLiteral("：")), qPrintable(error));
+        QVERIFY2(error.size() > headline.size() + 5, qPrintable(error));  // libpq's own reason follows
+        QVERIFY(clock.elapsed() < 5000);
+    }
+
+    void everySessionHasTheSameSettings() {
+        // A server set up otherwise does not change how texts and numbers travel.
+        connection->execute("alter database " + database +
+                            " set standard_conforming_strings = off");
+        connection->execute("alter database " + database + " set extra_float_digits = -10");
+        ServerConnection fresh(ThrowawayServer::instance().connectionString(database));
+        QCOMPARE(value(fresh, "select 'C:\\temp\\new'"), QStringLiteral("C:\\temp\\new"));
+        QCOMPARE(value(fresh, "select 0.1::float8 + 0.2::float8"), QStringLiteral("0.30000000000000004"));
+        QCOMPARE(value(fresh, "show lock_timeout"), QStringLiteral("5s"));
+        QCOMPARE(value(fresh, "show client_encoding"), QStringLiteral("UTF8"));
+        QCOMPARE(fresh.databaseName(), database);
+    }
+
+    void onlyOneStatementPerCall() {
+        const QString error = errorOf([&] { connection->execute("insert into t values (1); drop table t"); });
+        QVERIFY2(error.contains("cannot insert multiple commands"), qPrintable(error));
+        QCOMPARE(value(*connection, "select count(*) from t"), QStringLiteral("0"));
+    }
+
+    void valuesTravelBesideTheText() {
+        const QString name = QStringLiteral("O'Brien; drop table t; -- \\ 合同");
+        connection->execute("insert into t (id, name) values ($1, $2)",
+                            {ServerParam::number(1), ServerParam::text(name)});
+        QCOMPARE(connection->rowsChanged(), 1);
+        QCOMPARE(value(*connection, "select name from t"), name);
+        connection->execute("update t set name = 'x' where id = 2");
+        QCOMPARE(connection->rowsChanged(), 0);
+    }
+
+    void aCommitAfterAFailureIsAFailure() {
+        connection->execute("begin");
+        connection->execute("insert into t (id) values (1)");
+        QVERIFY(errorOf([&] { connection->execute("insert into t (id) values (1)"); })
+                    .startsWith(QStringLiteral("数据违反了数据库的约束：")));
+        QVERIFY(connection->inTransaction());
+        const QString error = errorOf([&] { connection->execute("insert into t (id) values (2)"); });
+        QVERIFY2(error.startsWith(QStringLiteral("本次操作中前面的语句已出错")), qPrintable(error));
+        QVERIFY(errorOf([&] { connection->commit(); }).startsWith(QStringLiteral("操作中有语句出错，已全部撤销")));
+        QVERIFY(!connection->inTransaction());
+        QCOMPARE(value(*connection, "select count(*) from t"), QStringLiteral("0"));
+    }
+
+    void rowsAreReadOneAtATime() {
+        connection->execute("insert into t (id, name) select g, 'n' || g from generate_series(1, 5000) g");
+        connection->startRows("select id, name from t order by id");
+        PgResult first = connection->nextRow();
+        QCOMPARE(PQntuples(first.get()), 1);
+        QCOMPARE(QByteArray(PQgetvalue(first.get(), 0, 1)), QByteArray("n1"));
+        QVERIFY(connection->readingRows());
+        // A statement in between drops the rest; the connection goes on.
+        QCOMPARE(value(*connection, "select count(*) from t"), QStringLiteral("5000"));
+        QVERIFY(!connection->readingRows());
+
+        int rows = 0;
+        connection->startRows("select id from t");
+        while (connection->nextRow()) ++rows;
+        QCOMPARE(rows, 5000);
+
+        // A failure after some rows were read ends the statement with the error.
+        connection->startRows("select 1 / (2500 - id) from t order by id");
+        const QString error = errorOf([&] { while (connection->nextRow()) {} });
+        QVERIFY2(error.startsWith(QStringLiteral("数据不符合要求：")) && error.contains("division by zero"),
+                 qPrintable(error));
+        QCOMPARE(value(*connection, "select 1"), QStringLiteral("1"));
+    }
+
+    void aLockHeldTooLongIsReported() {
+        connection->execute("insert into t (id) values (1)");
+        ServerConnection other(ThrowawayServer::instance().connectionString(database));
+        other.execute("begin");
+        other.execute("update t set name = 'held' where id = 1");
+        connection->execute("set lock_timeout = '100ms'");
+        const QString error = errorOf([&] { connection->execute("update t set name = 'mine' where id = 1"); });
+        QVERIFY2(error.startsWith(QStringLiteral("数据正被其他用户使用，请稍后再试：")), qPrintable(error));
+        other.commit();
+    }
+
+    void aLostConnectionIsToldAndTheNextStatementReconnects() {
+        const QString pid = value(*connection, "select pg_backend_pid()");
+        ServerConnection(ThrowawayServer::instance().connectionString(database))
+            .execute("select pg_terminate_backend(" + pid + ")");
+        const QString error = errorOf([&] { connection->execute("select 1"); });
+        QVERIFY2(error.startsWith(QStringLiteral("与服务器的连接已断开")), qPrintable(error));
+        QVERIFY(value(*connection, "select pg_backend_pid()") != pid);
+        QCOMPARE(value(*connection, "show lock_timeout"), QStringLiteral("5s"));
+    }
+};
+
+QTEST_GUILESS_MAIN(ServerConnectionTest)
+#include "tst_serverconnection.moc"
