@@ -8,7 +8,12 @@
 #include "ContractFileProbe.h"
 #include "ContractSchema.h"
 #include "EngineError.h"
+#include "ServerConnection.h"
+#include "ServerRows.h"
+#include "ServerSchema.h"
+#include "ServerStatementText.h"
 #include "SqlLiteral.h"
+#include "Statement.h"
 
 ContractQuery::ContractQuery() = default;
 
@@ -22,8 +27,23 @@ void ContractQuery::setContractFile(const QString& path) {
     std::shared_ptr<ContractFileLock> lock;
     if (probeContractFile(path) == ContractFileKind::Database) lock = ContractFileLock::claim(path);
     closeDatabase();
+    server_.reset();
     path_ = path;
     lock_ = std::move(lock);
+}
+
+void ContractQuery::connectToServer(const QString& connectionString) {
+    auto connection = std::make_unique<ServerConnection>(connectionString);
+    verifyServerSchema(*connection);
+    closeDatabase();
+    lock_.reset();
+    path_.clear();
+    server_ = std::move(connection);
+}
+
+ServerConnection& ContractQuery::server() {
+    if (!server_) throw AppError(QStringLiteral("尚未连接服务器"));
+    return *server_;
 }
 
 void ContractQuery::closeDatabase() {
@@ -35,6 +55,7 @@ void ContractQuery::closeDatabase() {
 }
 
 sqlite3* ContractQuery::database() {
+    if (server_) throw AppError(QStringLiteral("数据在服务器上，不能按合同文件读写"));
     if (!db_) openDatabase();
     return db_;
 }
@@ -69,6 +90,13 @@ void ContractQuery::openDatabase() {
 
 void ContractQuery::RunQuery(const QString& sql) {
     close();
+    if (server_) {
+        if (observer_) observer_(sql);
+        auto rows = std::make_unique<ServerRows>(*server_, serverStatementText(sql));
+        atEnd_ = !rows->step();
+        result_ = std::move(rows);
+        return;
+    }
     sqlite3* db = database();
     if (observer_) observer_(sql);
     try {
@@ -83,6 +111,12 @@ void ContractQuery::RunQuery(const QString& sql) {
 
 void ContractQuery::RunCommand(const QString& sql) {
     close();
+    if (server_) {
+        if (observer_) observer_(sql);
+        server_->execute(serverStatementText(sql));
+        changes_ = server_->rowsChanged();
+        return;
+    }
     sqlite3* db = database();
     if (observer_) observer_(sql);
     try {
@@ -115,7 +149,7 @@ void ContractQuery::next() {
     atEnd_ = !result_->step();
 }
 
-const Statement& ContractQuery::current() const {
+const ResultRows& ContractQuery::current() const {
     if (eof()) throw AppError(QStringLiteral("没有当前记录"));
     return *result_;
 }

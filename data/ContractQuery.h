@@ -5,13 +5,28 @@
 #include <functional>
 #include <memory>
 
-#include "Statement.h"
+#include "ResultRows.h"
 
 struct sqlite3;
+class ServerConnection;
 
 // The one query object of the program (`myquery`): every statement of every page runs
 // through RunQuery or RunCommand. It holds at most one open result set, which is valid
 // only until the next statement. Engine errors leave as AppError.
+//
+// The data lives in one of two places, and the pages do not know which:
+// - a contract file (SQLite): setContractFile(path);
+// - a database on a PostgreSQL server (libpq): connectToServer(connectionString), where
+//   the string is anything libpq takes ("host=db.lan dbname=contracts user=clerk1", a
+//   postgresql:// URI, "service=contracts"). The database must hold our tables; an empty
+//   one gets them from createServerSchema() (server/ServerSchema.h) on a ServerConnection
+//   of its own, before it is opened here.
+// The same statement texts run on both, and read back alike: the server's rows stream one
+// at a time, a double reads as text as the file writes it, empty values sort first in an
+// "order by", changes() counts the same rows. Transaction (savepoints when nested) and the
+// stored-file functions of BlobTransfer.h work on both. For the data layer's own work,
+// database() is the file's connection and server() the server's; each is refused while
+// the object points at the other place.
 //
 // The contract file is opened lazily, when the first statement after setContractFile runs,
 // and only if it is one of ours: a missing file, a file of another format or a database
@@ -31,6 +46,15 @@ public:
     // ContractFileInUse, leaving the object as it was, for a file another program holds.
     void setContractFile(const QString& path);
     const QString& contractFile() const { return path_; }
+
+    // Points the object at a database on a server, connecting at once (the wait is
+    // bounded). A server that cannot be reached, or a database without our tables, is
+    // refused with AppError and the object keeps what it pointed at.
+    void connectToServer(const QString& connectionString);
+    bool isOnServer() const { return server_ != nullptr; }
+    // The connection to the server, for the data layer's own work; AppError when the
+    // object points at a contract file.
+    ServerConnection& server();
 
     void RunQuery(const QString& sql);
     void RunCommand(const QString& sql);
@@ -59,7 +83,8 @@ public:
     int changes() const { return changes_; }
 
     // The open connection, opening the file first when needed. For the data layer's
-    // own work (transactions, blob streams); pages use RunQuery and RunCommand.
+    // own work (transactions, blob streams); pages use RunQuery and RunCommand. AppError
+    // when the object points at a server.
     sqlite3* database();
 
     // After a statement failed: when the engine gave up a write half done (a full disk,
@@ -74,14 +99,15 @@ public:
     }
 
 private:
-    const Statement& current() const;
+    const ResultRows& current() const;
     void openDatabase();
     void closeDatabase();
 
     QString path_;
     std::shared_ptr<ContractFileLock> lock_;
     sqlite3* db_ = nullptr;
-    std::unique_ptr<Statement> result_;
+    std::unique_ptr<ServerConnection> server_;
+    std::unique_ptr<ResultRows> result_;
     bool atEnd_ = true;
     int changes_ = 0;
     std::function<void(const QString&)> observer_;

@@ -4,20 +4,22 @@
 #include <QHash>
 #include <QString>
 
+#include "ResultRows.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
 // One prepared statement, finalized when the object goes away. Columns are found by
 // name (case-insensitive, as the engine names them: a column or its alias).
-class Statement {
+class Statement : public ResultRows {
 public:
     Statement(sqlite3* db, const QString& sql);
-    ~Statement();
+    ~Statement() override;
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
     // Steps to the next row; false at the end. Throws AppError on an engine error.
-    bool step();
+    bool step() override;
     // Makes the statement ready to run again; the bound parameters stay until rebound.
     void reset();
 
@@ -33,11 +35,11 @@ public:
     // The key of the row the last insert on this connection made.
     qint64 lastInsertRowid() const;
 
-    int columnIndex(const char* name) const;
-    bool isNull(int column) const;
-    qint64 int64(int column) const;
-    double real(int column) const;
-    QString text(int column) const;
+    int columnIndex(const char* name) const override;
+    bool isNull(int column) const override;
+    qint64 int64(int column) const override;
+    double real(int column) const override;
+    QString text(int column) const override;
 
     sqlite3_stmt* handle() const { return stmt_; }
 

@@ -2,8 +2,10 @@
 
 #include <sqlite3.h>
 
+#include "AppError.h"
 #include "ContractQuery.h"
 #include "EngineError.h"
+#include "ServerConnection.h"
 
 namespace {
 
@@ -16,6 +18,13 @@ void execute(sqlite3* db, const char* sql) {
 
 Transaction::Transaction(ContractQuery& query) : query_(query) {
     query_.close();
+    if (query_.isOnServer()) {
+        // The server has no savepoint outside a transaction: the outermost one begins it.
+        ServerConnection& server = query_.server();
+        outermost_ = !server.inTransaction();
+        server.execute(outermost_ ? QStringLiteral("begin") : QStringLiteral("savepoint command"));
+        return;
+    }
     sqlite3* db = query_.database();
     outermost_ = sqlite3_get_autocommit(db) != 0;
     execute(db, "savepoint command");
@@ -27,6 +36,16 @@ Transaction::~Transaction() {
     // Nothing may escape a destructor; a rollback that fails leaves the savepoint to
     // the engine, which undoes it when the connection closes.
     try {
+        if (query_.isOnServer()) {
+            ServerConnection& server = query_.server();
+            if (outermost_) {
+                server.execute(QStringLiteral("rollback"));
+            } else {
+                server.execute(QStringLiteral("rollback to savepoint command"));
+                server.execute(QStringLiteral("release savepoint command"));
+            }
+            return;
+        }
         sqlite3* db = query_.database();
         if (outermost_) {
             // A plain rollback, not "rollback to" and "release": releasing would commit
@@ -43,6 +62,18 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
     query_.close();
+    if (query_.isOnServer()) {
+        ServerConnection& server = query_.server();
+        if (outermost_) {
+            // A transaction the server already gave up ends here too: nothing to roll back.
+            open_ = false;
+            server.commit();
+        } else {
+            server.execute(QStringLiteral("release savepoint command"));
+            open_ = false;
+        }
+        return;
+    }
     execute(query_.database(), "release command");
     open_ = false;
 }

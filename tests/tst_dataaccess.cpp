@@ -1,6 +1,6 @@
 // The query object and what is built on it: statements and their result set, values
 // read by kind, literals through the engine, counting rows, new keys, transactions and
-// the engine's errors in Chinese.
+// the engine's errors in Chinese. Every case runs on a contract file and on a server.
 #include <sqlite3.h>
 
 #include <QtTest>
@@ -8,8 +8,11 @@
 #include "AppError.h"
 #include "ContractFileFixture.h"
 #include "ContractQuery.h"
+#include "EngineFixture.h"
 #include "RecordAccess.h"
+#include "ServerConnection.h"
 #include "SqlLiteral.h"
+#include "ThrowawayServer.h"
 #include "Transaction.h"
 
 namespace {
@@ -28,8 +31,7 @@ QString errorOf(const std::function<void()>& action) {
 class DataAccessTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ContractFileFixture> files;
-    QString file;
+    std::unique_ptr<EngineFixture> data;
     std::unique_ptr<ContractQuery> query;
 
     int count(const QString& table) { return CountAllRows(*query, table); }
@@ -39,16 +41,22 @@ class DataAccessTest : public QObject {
         return seen;
     }
 
+    QStringList texts(const QString& sql) {
+        QStringList seen;
+        for (query->RunQuery(sql); !query->eof(); query->next())
+            seen << (query->isNull("dwmc") ? QStringLiteral("(null)") : query->text("dwmc"));
+        return seen;
+    }
+
 private Q_SLOTS:
+    void initTestCase_data() { addEngineRows(); }
     void init() {
-        files = std::make_unique<ContractFileFixture>();
-        file = files->newContractFile();
-        query = std::make_unique<ContractQuery>();
-        query->setContractFile(file);
+        data = std::make_unique<EngineFixture>(currentEngine());
+        query = data->openQuery();
     }
     void cleanup() {
         query.reset();
-        files.reset();
+        data.reset();
     }
 
     void withoutAFileNothingRuns() {
@@ -77,7 +85,9 @@ private Q_SLOTS:
         QVERIFY(!sql::flagIsSet(query->text("zhongyao")));
         QCOMPARE(query->date("kgrq"), QDate(2026, 3, 15));
         QCOMPARE(query->text("CONNAME"), QStringLiteral("新合同"));  // names as the engine spells them, any case
-        QCOMPARE(errorOf([&] { query->text("nosuch"); }), QStringLiteral("合同文件中缺少数据列：nosuch"));
+        QCOMPARE(errorOf([&] { query->text("nosuch"); }),
+                 data->onServer() ? QStringLiteral("合同数据库中缺少数据列：nosuch")
+                                  : QStringLiteral("合同文件中缺少数据列：nosuch"));
 
         query->RunQuery("select * from htmain where conid=2");
         QVERIFY(!sql::flagIsSet(query->text("zhongyao")));
@@ -91,6 +101,109 @@ private Q_SLOTS:
         QVERIFY(query->isNull("fkjesum"));
         QCOMPARE(query->amount("fkjesum"), 0.0);
         QCOMPARE(query->amount("fpjesum"), 0.0);
+    }
+
+    // An amount reads back as the same double on both engines, and as the same text as
+    // the contract file's engine writes it; sums over rows add up alike.
+    void numbersReadBackAlike_data() {
+        QTest::addColumn<QString>("literal");
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("integer");
+        QTest::newRow("whole") << "100" << 100.0 << "100.0" << qint64(100);
+        QTest::newRow("exponent") << "1e3" << 1000.0 << "1000.0" << qint64(1000);
+        QTest::newRow("beyond whole numbers") << "1e20" << 1e20 << "1.0e+20"
+                                              << std::numeric_limits<qint64>::max();
+        QTest::newRow("negative fraction") << "-2.5" << -2.5 << "-2.5" << qint64(-2);
+        QTest::newRow("cents") << "123456789.12" << 123456789.12 << "123456789.12" << qint64(123456789);
+        QTest::newRow("more digits than shown") << "0.12345678901234567" << 0.12345678901234567
+                                                << "0.123456789012346" << qint64(0);
+        QTest::newRow("tiny") << "0.000001" << 0.000001 << "1.0e-06" << qint64(0);
+    }
+    void numbersReadBackAlike() {
+        QFETCH(QString, literal);
+        QFETCH(double, amount);
+        QFETCH(QString, text);
+        QFETCH(qint64, integer);
+        query->RunCommand("insert into htfk (fkid,conid,fkje) values (1,1," + literal + ")");
+        query->RunQuery("select * from htfk");
+        QCOMPARE(query->amount("fkje"), amount);  // exactly the stored double
+        QCOMPARE(query->text("fkje"), text);
+        QCOMPARE(query->integer("fkje"), integer);
+
+        query->RunCommand("insert into htfk (fkid,conid,fkje) values (2,1,0.1)");
+        query->RunCommand("insert into htfk (fkid,conid,fkje) values (3,1,0.2)");
+        query->RunQuery("select sum(fkje) as fkjesum from htfk where fkid>1");
+        QCOMPARE(query->amount("fkjesum"), 0.1 + 0.2);
+        QCOMPARE(query->text("fkjesum"), QStringLiteral("0.3"));
+        query->RunQuery("select count(*) as a,max(fkid) as b from htfk");
+        QCOMPARE(query->text("a"), QStringLiteral("3"));
+        QCOMPARE(query->text("B"), QStringLiteral("3"));
+    }
+
+    // Units sort by pinyin, and empty values come first, as the supplier list shows them.
+    void unitsSortInPinyinOrderEmptyFirst() {
+        const QStringList names = {"张三", "阿里", "(null)", "上海", "北京", "", "广州", "a公司"};
+        const QStringList regions = {"广东", "北京", "北京", "(null)", "北京", "广东", "广东", "上海"};
+        for (int i = 0; i < names.size(); ++i) {
+            const auto literal = [](const QString& text) {
+                return text == "(null)" ? QStringLiteral("null") : sql::textLiteral(text);
+            };
+            query->RunCommand(QString("insert into ghdwinfo (id,dwmc,sdq) values (%1,%2,%3)")
+                                  .arg(i + 1)
+                                  .arg(literal(names[i]), literal(regions[i])));
+        }
+        QCOMPARE(texts("select * from ghdwinfo order by dwmc asc"),
+                 (QStringList{"(null)", "", "阿里", "北京", "广州", "上海", "张三", "a公司"}));
+        QCOMPARE(texts("select * from ghdwinfo order by sdq asc,dwmc asc"),
+                 (QStringList{"上海", "(null)", "阿里", "北京", "", "广州", "张三", "a公司"}));
+        QCOMPARE(texts("select * from ghdwinfo order by dwmc desc").first(), QStringLiteral("a公司"));
+        QCOMPARE(texts("select * from ghdwinfo order by dwmc desc").last(), QStringLiteral("(null)"));
+    }
+
+    // Rows of a table come in the order of their keys when the statement names none, also
+    // after a row was changed (which moves it on the server's disk).
+    void rowsComeInKeyOrderAfterEdits() {
+        for (int id : {5, 1, 3})
+            query->RunCommand(QString("insert into infoset (id,infosty,infotext) values (%1,'htlb','类%1')").arg(id));
+        query->RunCommand("update infoset set infotext='改' where id=1");
+        QCOMPARE(keys("select * from infoset"), (QList<qint64>{1, 3, 5}));
+        QCOMPARE(keys("select id from infoset where infosty='htlb'"), (QList<qint64>{1, 3, 5}));
+        // A value that looks like a clause is only a value.
+        QCOMPARE(keys("select id from infoset where infotext<>'x order by id desc'"), (QList<qint64>{1, 3, 5}));
+    }
+
+    void aServerThatCannotServeIsRefused_data() {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nobody listening") << "host=/tmp/vpg-nowhere connect_timeout=2" << "无法连接到服务器：";
+        QTest::newRow("no such database") << "(server) dbname=nosuch" << "服务器上没有这个数据库：";
+        QTest::newRow("empty database") << "(empty)"
+                                        << "服务器上的数据库中没有合同数据表，不是合同数据库：";
+        QTest::newRow("some tables missing") << "(partial)" << "服务器上的合同数据库缺少数据表：htfk、blobchunk";
+    }
+    void aServerThatCannotServeIsRefused() {
+        QFETCH(QString, place);
+        QFETCH(QString, message);
+        ThrowawayServer& server = ThrowawayServer::instance();
+        QString emptyDatabase;
+        if (place.startsWith("(server)")) place.replace("(server)", server.connectionString());
+        if (place == "(empty)" || place == "(partial)") {
+            emptyDatabase = server.newDatabase();
+            if (place == "(partial)") {
+                ServerConnection connection(server.connectionString(emptyDatabase));
+                for (const QString& table : {"htmain", "httext", "htsp", "htyj", "htqtyj", "infoset", "ghdwinfo"})
+                    connection.execute("create table " + table + " (id bigint)");
+            }
+            place = server.connectionString(emptyDatabase);
+        }
+        query->RunCommand("insert into htfk (fkid,conid) values (1,1)");
+        const QString error = errorOf([&] { query->connectToServer(place); });
+        if (!emptyDatabase.isEmpty()) server.dropDatabase(emptyDatabase);
+        QVERIFY2(error.startsWith(message), qPrintable(error));
+        // Whatever the object pointed at, it still does.
+        QCOMPARE(query->isOnServer(), data->onServer());
+        QCOMPARE(count("htfk"), 1);
     }
 
     void textsComeBackAsTheyWereTyped_data() {
@@ -191,7 +304,7 @@ private Q_SLOTS:
             query->RunCommand("insert into htfk (fkid,conid) values (1,1)");
             command.commit();
         });
-        QVERIFY2(error.startsWith(QStringLiteral("数据违反了合同文件的约束")), qPrintable(error));
+        QVERIFY2(error.startsWith(QStringLiteral("数据违反了")), qPrintable(error));
         QCOMPARE(keys("select fkid from htfk"), QList<qint64>{1});
 
         {
@@ -199,8 +312,8 @@ private Q_SLOTS:
             query->RunCommand("insert into htfk (fkid,conid) values (2,1)");
             command.commit();
         }
-        // Committed work is in the file for any other reader.
-        ContractFileFixture::execute(file, {"insert into htsp (spid,conid) select fkid,conid from htfk"});
+        // Committed work is there for any other reader.
+        data->executeOutside({"insert into htsp (spid,conid) select fkid,conid from htfk"});
         QCOMPARE(count("htsp"), 2);
     }
 
@@ -234,31 +347,45 @@ private Q_SLOTS:
 
     void engineErrorsAreChineseWithTheEngineDetail_data() {
         QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("headline");
-        QTest::addColumn<QString>("detail");
-        QTest::newRow("syntax") << "selec * from htmain" << "数据库语句执行出错" << "syntax error";
-        QTest::newRow("no table") << "select * from htnone" << "数据库语句执行出错" << "no such table: htnone";
-        QTest::newRow("no column") << "update htfk set nosuch=1" << "数据库语句执行出错" << "no such column: nosuch";
-        QTest::newRow("duplicate key") << "insert into htfk (fkid) values (1)" << "数据违反了合同文件的约束"
-                                       << "UNIQUE constraint failed: htfk.fkid";
-        QTest::newRow("file in use") << "insert into htfk (fkid) values (5)"
-                                     << "合同文件正被其他程序使用，请稍后再试" << "database is locked";
+        QTest::addColumn<QString>("fileError");    // headline：detail, as the file's engine says
+        QTest::addColumn<QString>("serverError");  // as the server says
+        QTest::newRow("syntax") << "selec * from htmain" << "数据库语句执行出错：near \"selec\": syntax error"
+                                << "数据库语句执行出错：ERROR:  syntax error at or near \"selec\"";
+        QTest::newRow("no table") << "select * from htnone" << "数据库语句执行出错：no such table: htnone"
+                                  << "数据库语句执行出错：ERROR:  relation \"htnone\" does not exist";
+        QTest::newRow("no column") << "update htfk set nosuch=1" << "数据库语句执行出错：no such column: nosuch"
+                                   << "数据库语句执行出错：ERROR:  column \"nosuch\" of relation \"htfk\" does not exist";
+        QTest::newRow("duplicate key") << "insert into htfk (fkid) values (1)"
+                                       << "数据违反了合同文件的约束：UNIQUE constraint failed: htfk.fkid"
+                                       << "数据违反了数据库的约束：ERROR:  duplicate key value violates unique "
+                                          "constraint \"htfk_pkey\"";
+        QTest::newRow("held elsewhere") << "insert into htfk (fkid) values (5)"
+                                        << "合同文件正被其他程序使用，请稍后再试：database is locked"
+                                        << "数据正被其他用户使用，请稍后再试：ERROR:  canceling statement due to lock timeout";
     }
     void engineErrorsAreChineseWithTheEngineDetail() {
         QFETCH(QString, sql);
-        QFETCH(QString, headline);
-        QFETCH(QString, detail);
+        QFETCH(QString, fileError);
+        QFETCH(QString, serverError);
         query->RunCommand("insert into htfk (fkid) values (1)");
         sqlite3* other = nullptr;
-        if (QByteArray(QTest::currentDataTag()) == "file in use") {
-            // Another program holds the file: the wait for it is bounded by the busy timeout.
-            sqlite3_open_v2(file.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
-            QCOMPARE(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::unique_ptr<ServerConnection> otherClerk;
+        if (QByteArray(QTest::currentDataTag()) == "held elsewhere") {
+            // Another program or clerk holds the data: the wait for it is bounded.
+            if (data->onServer()) {
+                otherClerk = std::make_unique<ServerConnection>(data->place());
+                otherClerk->execute("begin");
+                otherClerk->execute("lock table htfk in exclusive mode");
+            } else {
+                sqlite3_open_v2(data->place().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
+                QCOMPARE(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+            }
         }
         const QString error = errorOf([&] { query->RunCommand(sql); });
         sqlite3_close(other);
-        QVERIFY2(error.startsWith(headline + QStringLiteral("：")), qPrintable(error));
-        QVERIFY2(error.contains(detail), qPrintable(error));
+        otherClerk.reset();
+        const QString expected = data->onServer() ? serverError : fileError;
+        QVERIFY2(error.startsWith(expected), qPrintable(error + " / " + expected));
         // The object stays usable after a failed statement.
         QCOMPARE(count("htfk"), 1);
     }

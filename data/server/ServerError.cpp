@@ -30,6 +30,9 @@ AppError serverError(const pg_conn* connection, const pg_result* result) {
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     QString message = result ? fromServer(PQresultErrorMessage(result)) : QString();
     if (message.isEmpty()) message = fromServer(PQerrorMessage(connection));
+    // The same words as the file's engine uses for a statement with a second one after it.
+    if (message.contains(QLatin1String("cannot insert multiple commands")))
+        return AppError(QStringLiteral("数据库语句执行出错"), QStringLiteral("只能执行单条语句（") + message + QStringLiteral("）"));
     if (!state) {
         // No answer from the server at all: the connection went away under the statement.
         if (PQstatus(connection) == CONNECTION_BAD)

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "ContractFileFixture.h"
+
+class ContractQuery;
+
+// The two places the program's data can live. A test that must hold on both runs once
+// per engine: it calls addEngineRows() in initTestCase_data(), and builds an EngineFixture
+// for currentEngine() in init().
+enum class Engine { File, Server };
+
+// The rows "file" and "server" of the test program's global data.
+void addEngineRows();
+// The engine of the row running now.
+Engine currentEngine();
+
+// Fresh data for one test on one engine: a new contract file from the template, or a new
+// database holding our tables on the throwaway server (dropped again at the end). Its
+// scratch folder serves both, for files to store and take out.
+class EngineFixture {
+public:
+    explicit EngineFixture(Engine engine);
+    ~EngineFixture();
+
+    Engine engine() const { return engine_; }
+    bool onServer() const { return engine_ == Engine::Server; }
+    ContractFileFixture& files() { return files_; }
+
+    // A new query object on this test's data.
+    std::unique_ptr<ContractQuery> openQuery() const;
+    // Runs statements outside the program's query object, on a connection of their own.
+    void executeOutside(const QStringList& statements) const;
+
+    // The contract file (File), or the connection string of the database (Server).
+    const QString& place() const { return place_; }
+
+private:
+    Engine engine_;
+    ContractFileFixture files_;
+    QString database_;
+    QString place_;
+};
