@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AppError.h"
+#include "BlobChunks.h"
 #include "BlobHandle.h"
 #include "ContractQuery.h"
 #include "EngineError.h"
@@ -53,16 +54,20 @@ void StoreFilesInBlobs(ContractQuery& query, const QString& table, const QString
         auto file = std::make_unique<QFile>(path);
         if (!file->open(QIODevice::ReadOnly)) throw AppError(QStringLiteral("无法读取文件"), path);
         const qint64 size = file->size();
-        if (size > sqlite3_limit(query.database(), SQLITE_LIMIT_LENGTH, -1))
+        if (!query.isOnServer() && size > sqlite3_limit(query.database(), SQLITE_LIMIT_LENGTH, -1))
             throw AppError(QStringLiteral("文件太大，无法存入合同文件"), path);
         sources.push_back({column, std::move(file), size});
     }
 
     QStringList assignments;
     for (const auto& [column, literal] : otherColumns) assignments << column + QLatin1Char('=') + literal;
+    // A contract file gets room for the bytes, filled below; a server gets the size, the
+    // bytes going to their pieces.
     for (const Source& source : sources)
-        assignments << source.column + QStringLiteral("=zeroblob(") + QString::number(source.size) +
-                           QLatin1Char(')');
+        assignments << source.column +
+                           (query.isOnServer() ? QString(QLatin1Char('=') + QString::number(source.size))
+                                               : QString(QStringLiteral("=zeroblob(") +
+                                                         QString::number(source.size) + QLatin1Char(')')));
     if (assignments.isEmpty()) return;
 
     Transaction transaction(query);
@@ -70,6 +75,21 @@ void StoreFilesInBlobs(ContractQuery& query, const QString& table, const QString
                      assignments.join(QLatin1Char(',')) + whereKey(idColumn, id));
     if (query.changes() != 1) throw missingRow(table, id);
 
+    if (query.isOnServer()) {
+        QByteArray buffer(int(kChunk), Qt::Uninitialized);
+        for (const Source& source : sources) {
+            BlobChunkWriter pieces(query.server(), table, id, source.column);
+            for (qint64 offset = 0; offset < source.size;) {
+                const qint64 got = source.file->read(buffer.data(), qMin(kChunk, source.size - offset));
+                if (got <= 0) throw AppError(QStringLiteral("读取文件时出错"), source.file->fileName());
+                pieces.write(buffer.constData(), got);
+                offset += got;
+            }
+            pieces.finish();
+        }
+        transaction.commit();
+        return;
+    }
     for (const Source& source : sources) {
         BlobHandle blob(query.database(), table, source.column, id, true);
         QByteArray buffer(int(qMin(source.size, kChunk)), Qt::Uninitialized);
@@ -83,8 +103,26 @@ void StoreFilesInBlobs(ContractQuery& query, const QString& table, const QString
     transaction.commit();
 }
 
+namespace {
+
+void extractFromServer(ContractQuery& query, const QString& table, const QString& idColumn, qint64 id,
+                       const QString& blobColumn, const QString& targetPath) {
+    query.close();
+    BlobChunkReader pieces(query.server(), table, idColumn, id, blobColumn);
+    if (!pieces.rowExists()) throw missingRow(table, id);
+    QSaveFile target(targetPath);
+    if (!target.open(QIODevice::WriteOnly))
+        throw AppError(QStringLiteral("无法写入文件"), targetPath);
+    for (QByteArray piece = pieces.next(); !piece.isEmpty(); piece = pieces.next())
+        if (target.write(piece) != piece.size()) throw AppError(QStringLiteral("写入文件时出错"), targetPath);
+    if (!target.commit()) throw AppError(QStringLiteral("写入文件时出错"), targetPath);
+}
+
+}  // namespace
+
 void ExtractBlobToFile(ContractQuery& query, const QString& table, const QString& idColumn,
                        qint64 id, const QString& blobColumn, const QString& targetPath) {
+    if (query.isOnServer()) return extractFromServer(query, table, idColumn, id, blobColumn, targetPath);
     // typeof() is answered from the record header; "is null" would make the engine load
     // the whole value into memory just to look at it.
     query.RunQuery(QStringLiteral("select typeof(") + blobColumn + QStringLiteral(") as kind from ") +
@@ -111,16 +149,27 @@ void ExtractBlobToFile(ContractQuery& query, const QString& table, const QString
     if (!target.commit()) throw AppError(QStringLiteral("写入文件时出错"), targetPath);
 }
 
-void UpdateKeepingBlob(ContractQuery& query, const QString& table, const QString& idColumn,
-                       qint64 id, const QString& blobColumn, const ColumnValues& columns) {
-    if (columns.isEmpty()) return;
-    // typeof() and length() are answered from the record header, without the value.
+namespace {
+
+// Whether the row's binary value is too large to sit in memory twice while the row is
+// rewritten. typeof() and length() are answered from the record header, without the value.
+bool blobIsLarge(ContractQuery& query, const QString& table, const QString& idColumn, qint64 id,
+                 const QString& blobColumn) {
     query.RunQuery(QStringLiteral("select typeof(") + blobColumn + QStringLiteral(") as kind,length(") +
                    blobColumn + QStringLiteral(") as size from ") + table + whereKey(idColumn, id));
     if (query.eof()) throw missingRow(table, id);
     const bool large = query.text("kind") == QLatin1String("blob") && query.integer("size") > kHeldTwiceFreely;
     query.close();
+    return large;
+}
 
+}  // namespace
+
+void UpdateKeepingBlob(ContractQuery& query, const QString& table, const QString& idColumn,
+                       qint64 id, const QString& blobColumn, const ColumnValues& columns) {
+    if (columns.isEmpty()) return;
+    // On a server the pieces live apart from the row, and rewriting it never moves them.
+    const bool large = !query.isOnServer() && blobIsLarge(query, table, idColumn, id, blobColumn);
     if (!large) {
         QStringList assignments;
         for (const auto& [column, literal] : columns) assignments << column + QLatin1Char('=') + literal;

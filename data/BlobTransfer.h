@@ -9,6 +9,9 @@ class ContractQuery;
 // Moves whole files into and out of a binary column of one row, streaming in chunks so
 // that a file of hundreds of megabytes is never held in memory. The row is found by its
 // key, which must be the table's INTEGER PRIMARY KEY.
+//
+// On a server the column holds the file's size and the bytes live in pieces of 1 MiB in
+// blobchunk (server/BlobChunks.h); the functions below behave the same on both.
 
 // Other columns of the same row to set in the same step: column name and SQL literal.
 using ColumnValues = QList<QPair<QString, QString>>;
