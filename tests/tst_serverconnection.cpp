@@ -167,6 +167,23 @@ private Q_SLOTS:
         QCOMPARE(value(*connection, "show lock_timeout"), QStringLiteral("5s"));
     }
 
+    // A command whose connection is lost half way must not finish on a new one: the server
+    // undid its first part, so its second part would be written alone.
+    void aTransactionLostHalfWayIsNotFinishedOnANewConnection() {
+        connection->execute("begin");
+        connection->execute("insert into t (id) values (1)");
+        ServerConnection(ThrowawayServer::instance().connectionString(database))
+            .execute("select pg_terminate_backend(" + value(*connection, "select pg_backend_pid()") + ")");
+        QVERIFY(errorOf([&] { connection->execute("insert into t (id) values (2)"); })
+                    .startsWith(QStringLiteral("与服务器的连接已断开")));
+        QVERIFY(connection->inTransaction());
+        const QString error = errorOf([&] { connection->execute("insert into t (id) values (3)"); });
+        QVERIFY2(error.startsWith(QStringLiteral("与服务器的连接已断开：进行中的操作已由服务器撤销")), qPrintable(error));
+        connection->rollback();
+        QVERIFY(!connection->inTransaction());
+        QCOMPARE(value(*connection, "select count(*) from t"), QStringLiteral("0"));
+    }
+
     void theSchemaIsMadeWholeInAnEmptyDatabase() {
         connection->execute("drop table t");
         createServerSchema(*connection);

@@ -89,11 +89,9 @@ void createServerSchema(ServerConnection& connection) {
             connection.execute(statement);
         connection.commit();
     } catch (...) {
-        if (connection.inTransaction()) {
-            try {
-                connection.execute(QStringLiteral("rollback"));
-            } catch (const AppError&) {
-            }
+        try {
+            if (connection.inTransaction()) connection.rollback();
+        } catch (const AppError&) {
         }
         throw;
     }
