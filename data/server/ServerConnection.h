@@ -24,6 +24,9 @@ struct ServerParam {
     static ServerParam text(const QString& text) { return {text.toUtf8(), false, false}; }
     static ServerParam number(qint64 number) { return {QByteArray::number(number), false, false}; }
     static ServerParam bytes(QByteArray bytes) { return {std::move(bytes), true, false}; }
+    // A double in the shortest text that reads back as the same double.
+    static ServerParam real(double number) { return {QByteArray::number(number, 'g', 17), false, false}; }
+    static ServerParam none() { return {QByteArray(), false, true}; }
 };
 using ServerParams = QList<ServerParam>;
 
