@@ -178,6 +178,61 @@ class TreeMatchesFileTest : public QObject {
         QCOMPARE(Fixture::snapshot(*f.tree), f.freshLoad(QString()));
     }
 
+    // Another clerk changed the contracts: the tree follows the file, node for node as a
+    // load would show it, and the selected contract, and a name being typed into it, stay.
+    void followsAnotherClerk_data() {
+        QTest::addColumn<QStringList>("change");
+        // false where the edited node itself moves, or only a load can place the change
+        QTest::addColumn<bool>("editorStays");
+        const auto add = [](qint64 id, const QString& code) { return Fixture::contract(id, code); };
+        const auto recode = [](qint64 id, const QString& code) {
+            return QStringLiteral("update htmain set concode='%1' where conid=%2").arg(code).arg(id);
+        };
+        const auto remove = [](const QString& ids) {
+            return QStringLiteral("delete from htmain where conid in (%1)").arg(ids);
+        };
+        QTest::newRow("added at the top") << QStringList{add(20, "0009")} << true;
+        QTest::newRow("added below a contract") << QStringList{add(20, "00020004")} << true;
+        QTest::newRow("added a branch")
+            << QStringList{add(22, "000900020002"), add(20, "0009"), add(21, "00090002")} << true;
+        QTest::newRow("renamed") << QStringList{"update htmain set conname='改名' where conid=3"}
+                                 << true;
+        QTest::newRow("removed a branch") << QStringList{remove("2,3")} << true;
+        QTest::newRow("removed the first of two rows with one code, with its branch")
+            << QStringList{remove("5,7,8,9,10")} << true;
+        QTest::newRow("moved a branch")
+            << QStringList{recode(2, "00030003"), recode(3, "000300030002")} << true;
+        QTest::newRow("moved the selected contract") << QStringList{recode(4, "00030004")} << false;
+        QTest::newRow("moved a branch, and removed a contract inside it")
+            << QStringList{recode(2, "00030003"), recode(3, "000300030002"), remove("3")} << true;
+        QTest::newRow("moved out of a branch that went")
+            << QStringList{recode(8, "00150002"), add(20, "0015"), remove("5,7,9,10")} << true;
+        QTest::newRow("removed a contract whose children stay") << QStringList{remove("2")} << false;
+        QTest::newRow("added above contracts without their top row")
+            << QStringList{add(20, "0007")} << false;
+        QTest::newRow("added with a code in use") << QStringList{add(20, "0002")} << false;
+        QTest::newRow("moved without its children")
+            << QStringList{recode(2, "00030003")} << false;
+    }
+    void followsAnotherClerk() {
+        QFETCH(QStringList, change);
+        QFETCH(bool, editorStays);
+        Fixture f(seed());
+        f.tree->ExpandToCode(QStringLiteral("0002"));
+        select(f, 4);
+        f.view()->editItem(f.nodeOfId(4));
+        QVERIFY(f.view()->indexWidget(f.view()->currentIndex()));
+
+        ContractFileFixture::execute(f.file, change);
+        f.tree->followFile();
+
+        QCOMPARE(Fixture::snapshot(*f.tree, false), f.freshLoad(QString(), false));
+        QCOMPARE(f.nodeListContracts(), f.fileContracts());
+        QVERIFY(f.tree->selectedRecord());
+        QCOMPARE(f.tree->selectedRecord()->contractId, 4);
+        if (editorStays) QVERIFY(f.view()->indexWidget(f.view()->currentIndex()));
+    }
+
     // Commands one after another keep the records the tree holds to one per contract.
     void repeatedCommandsKeepOneRecordPerContract() {
         Fixture f(seed());

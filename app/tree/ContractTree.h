@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "CommandGuard.h"
@@ -58,6 +59,12 @@ class ContractTree : public QObject {
     void collapseAll();
     void MoveContractBranch(const QString& source, const QString& target);
 
+    // Brings the tree to what the file holds now, after someone else changed it: changed
+    // in place where that gives what a load would show, keeping the selection, the open
+    // branches and an edit in progress where their contracts remain; loaded anew,
+    // keeping the selection and the open branches, where not.
+    void followFile();
+
     // The end of an accepted in-place edit of `node` with the text typed.
     void TreeView1Edited(QTreeWidgetItem* node, const QString& text);
     // The end of a drag of the selected node: on `target`, or outside the tree (null).
@@ -100,6 +107,16 @@ class ContractTree : public QObject {
     // opened: the state of a tree just loaded.
     void showAsLoaded(const QString& expandCode);
     void forgetRecords(const std::vector<ContractNode*>& branch);
+    void reloadKeepingView();
+    // A contract row as the file holds it now, for following another clerk's changes.
+    struct RowNow {
+        QString code;
+        QString name;
+    };
+    bool canFollowInPlace(const std::unordered_map<qint64, RowNow>& rows,
+                          const std::vector<ContractNode*>& gone,
+                          const std::vector<ContractNode*>& moved,
+                          const std::vector<std::pair<qint64, const RowNow*>>& added) const;
     static std::vector<ContractNode*> branchOf(ContractNode* top);
 
     ContractQuery& query_;
