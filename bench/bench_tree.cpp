@@ -308,6 +308,28 @@ void BM_CollapseAll(benchmark::State& state) {
     open.reportSize(state, start);
 }
 
+// Another clerk added a contract and renamed one; the tree follows the file.
+void BM_FollowFile(benchmark::State& state) {
+    OpenTree open(int(state.range(0)), "follow");
+    const double start = residentMiB();
+    qint64 id = kBranchTopId + 1000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        sqlite3* db = openRaw(open.query.contractFile());
+        const QByteArray change = QStringLiteral(
+            "insert into htmain (conid,concode,conname) values (%1,'%2','别人的合同');"
+            "update htmain set conname='改名%1' where conid=7")
+            .arg(id).arg(QStringLiteral("00020003") + FormatCodeSegment(int(id % 9000) + 100)).toUtf8();
+        exec(db, change.constData());
+        sqlite3_close(db);
+        ++id;
+        state.ResumeTiming();
+        open.tree->followFile();
+        OpenTree::settle();
+    }
+    open.reportSize(state, start);
+}
+
 }  // namespace
 
 BENCHMARK(BM_RawScan)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -318,5 +340,6 @@ BENCHMARK(BM_DeleteBranch)->Arg(100000)->Iterations(8)->Unit(benchmark::kMillise
 BENCHMARK(BM_MoveBranch)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExpandAll)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CollapseAll)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FollowFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return bench::runBenchmarks(argc, argv, bench::QtKind::Widgets); }
