@@ -33,6 +33,7 @@
 #include "ContractNode.h"
 #include "ContractQuery.h"
 #include "ContractTree.h"
+#include "NodeWalk.h"
 #include "Desktop.h"
 #include "BenchSupport.h"
 
@@ -204,19 +205,12 @@ struct OpenTree {
     // answers the next command.
     static void settle() { QCoreApplication::processEvents(); }
     void selectCode(const QString& code) {
-        std::vector<QTreeWidgetItem*> pending;
-        for (int i = 0; i < tree->view()->topLevelItemCount(); ++i)
-            pending.push_back(tree->view()->topLevelItem(i));
-        while (!pending.empty()) {
-            QTreeWidgetItem* item = pending.back();
-            pending.pop_back();
-            if (ContractNode::recordOf(item)->contractCode == code) {
-                tree->view()->setCurrentItem(item);
-                return;
-            }
-            for (int i = 0; i < item->childCount(); ++i) pending.push_back(item->child(i));
-        }
-        fail("no node has the code", code);
+        QTreeWidgetItem* found = nullptr;
+        visitNodesBelow(tree->view()->invisibleRootItem(), [&](QTreeWidgetItem* item) {
+            if (!found && ContractNode::recordOf(item)->contractCode == code) found = item;
+        });
+        if (!found) fail("no node has the code", code);
+        tree->view()->setCurrentItem(found);
     }
     void run(void (ContractTree::*command)()) {
         guard.run([&] { (tree.get()->*command)(); });

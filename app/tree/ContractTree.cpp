@@ -9,6 +9,7 @@
 #include "ContractQuery.h"
 #include "ContractTreeView.h"
 #include "Desktop.h"
+#include "NodeWalk.h"
 
 ContractTree::ContractTree(ContractQuery& query, Desktop& desktop, const CommandGuard& guard,
                            QWidget* parent)
@@ -183,15 +184,7 @@ void ContractTree::UpdateNodeImages() {
                                                        item->isExpanded());
     };
     if (allPicturesDue_) {
-        std::vector<QTreeWidgetItem*> pending;
-        for (int i = view_->topLevelItemCount() - 1; i >= 0; --i)
-            pending.push_back(view_->topLevelItem(i));
-        while (!pending.empty()) {
-            QTreeWidgetItem* item = pending.back();
-            pending.pop_back();
-            refresh(item);
-            for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
-        }
+        visitNodesBelow(view_->invisibleRootItem(), refresh);
     } else {
         for (QTreeWidgetItem* item : picturesDue_) refresh(item);
     }
@@ -216,14 +209,10 @@ namespace {
 
 // A node and everything below it, parents before children.
 std::vector<ContractNode*> nodesOfBranch(ContractNode* top) {
-    std::vector<ContractNode*> branch;
-    std::vector<QTreeWidgetItem*> pending{top};
-    while (!pending.empty()) {
-        QTreeWidgetItem* item = pending.back();
-        pending.pop_back();
+    std::vector<ContractNode*> branch{top};
+    visitNodesBelow(top, [&branch](QTreeWidgetItem* item) {
         branch.push_back(static_cast<ContractNode*>(item));
-        for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
-    }
+    });
     return branch;
 }
 
@@ -273,6 +262,16 @@ void ContractTree::detachBranch(ContractNode* top) {
     parent->takeChild(row);
 }
 
+ContractNode* ContractTree::newNode(qint64 id, const QString& code, const QString& name) {
+    auto record = std::make_unique<crconname>();
+    record->contractId = id;
+    record->contractCode = code;
+    record->contractName = name;
+    auto node = std::make_unique<ContractNode>(record.get(), &pictures_);
+    nodes_.push_back(std::move(record));
+    return node.release();
+}
+
 void ContractTree::forgetRecords(const std::vector<ContractNode*>& branch) {
     std::unordered_set<const crconname*> gone;
     for (const ContractNode* member : branch) gone.insert(member->record());
@@ -289,16 +288,8 @@ void ContractTree::showAsLoaded(const QString& expandCode) {
         view_->selectionModel()->clear();
         view_->collapseAll();
     }
-    std::vector<QTreeWidgetItem*> pending{view_->invisibleRootItem()};
-    while (!pending.empty()) {
-        QTreeWidgetItem* item = pending.back();
-        pending.pop_back();
-        for (int i = 0; i < item->childCount(); ++i) {
-            QTreeWidgetItem* child = item->child(i);
-            static_cast<ContractNode*>(child)->forgetOpen();
-            if (child->childCount() > 0) pending.push_back(child);
-        }
-    }
+    visitNodesBelow(view_->invisibleRootItem(),
+                    [](QTreeWidgetItem* item) { static_cast<ContractNode*>(item)->forgetOpen(); });
     view_->viewport()->update();
     picturesDue_.clear();
     allPicturesDue_ = false;

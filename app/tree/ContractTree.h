@@ -85,7 +85,6 @@ class ContractTree : public QObject {
     QWidget* messageParent() const;
     void refuse(const QString& text);
     void insertContract(qint64 id, const QString& code);
-    void addNewContract(qint64 id, const QString& code);
     void DeleteContractRows(qint64 id);
     void moveBranch(ContractNode* source, const QString& target);
     // Moves the branch below `targetCode` (empty: to the top level) under the first free
@@ -106,6 +105,9 @@ class ContractTree : public QObject {
     // Nothing selected, every node closed with its closed picture, then `expandCode`
     // opened: the state of a tree just loaded.
     void showAsLoaded(const QString& expandCode);
+    // A node for a contract that comes into the tree, its record added to NodeList; the
+    // caller hangs it in.
+    ContractNode* newNode(qint64 id, const QString& code, const QString& name);
     void forgetRecords(const std::vector<ContractNode*>& branch);
     void reloadKeepingView();
     // A contract row as the file holds it now, for following another clerk's changes.

@@ -38,16 +38,6 @@ void ContractTree::insertContract(qint64 id, const QString& code) {
         QStringLiteral(",'新合同',") % dates.join(QLatin1Char(',')) % QLatin1Char(')'));
 }
 
-void ContractTree::addNewContract(qint64 id, const QString& code) {
-    auto record = std::make_unique<crconname>();
-    record->contractId = id;
-    record->contractCode = code;
-    record->contractName = QStringLiteral("新合同");
-    auto node = std::make_unique<ContractNode>(record.get(), &pictures_);
-    nodes_.push_back(std::move(record));
-    attachBranch(node.release());
-}
-
 void ContractTree::writeThenChange(const std::function<QString()>& statements,
                                    const std::function<QString()>& change) {
     QString refusal;
@@ -95,7 +85,7 @@ void ContractTree::addContract() {
             return QString();
         },
         [&] {
-            addNewContract(id, code);
+            attachBranch(newNode(id, code, QStringLiteral("新合同")));
             return QString();
         });
 }
@@ -123,7 +113,7 @@ void ContractTree::addSubContract() {
             return QString();
         },
         [&] {
-            addNewContract(id, code);
+            attachBranch(newNode(id, code, QStringLiteral("新合同")));
             return code;
         });
 }

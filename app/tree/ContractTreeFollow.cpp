@@ -12,6 +12,7 @@
 #include "ContractQuery.h"
 #include "ContractTree.h"
 #include "ContractTreeView.h"
+#include "NodeWalk.h"
 
 namespace {
 
@@ -39,16 +40,10 @@ void ContractTree::followFile() {
     query_.close();
 
     std::unordered_map<qint64, ContractNode*> shown;
-    std::vector<QTreeWidgetItem*> pending{view_->invisibleRootItem()};
-    while (!pending.empty()) {
-        QTreeWidgetItem* item = pending.back();
-        pending.pop_back();
-        for (int i = 0; i < item->childCount(); ++i) {
-            auto* node = static_cast<ContractNode*>(item->child(i));
-            shown.emplace(node->record()->contractId, node);
-            pending.push_back(node);
-        }
-    }
+    visitNodesBelow(view_->invisibleRootItem(), [&shown](QTreeWidgetItem* item) {
+        auto* node = static_cast<ContractNode*>(item);
+        shown.emplace(node->record()->contractId, node);
+    });
 
     std::vector<ContractNode*> gone;
     std::vector<ContractNode*> moved;
@@ -103,14 +98,7 @@ void ContractTree::followFile() {
     // The branches that moved and the contracts that arrived hang in together, parents
     // before children in display order, so that each finds the parent a load gives it.
     std::vector<ContractNode*> arriving = movedTops;
-    for (const auto& [id, row] : added) {
-        auto record = std::make_unique<crconname>();
-        record->contractId = id;
-        record->contractCode = row->code;
-        record->contractName = row->name;
-        arriving.push_back(new ContractNode(record.get(), &pictures_));
-        nodes_.push_back(std::move(record));
-    }
+    for (const auto& [id, row] : added) arriving.push_back(newNode(id, row->code, row->name));
     std::sort(arriving.begin(), arriving.end(), [](const ContractNode* a, const ContractNode* b) {
         return NodeSortsBefore(a->record()->contractCode, a->record()->contractId,
                                b->record()->contractCode, b->record()->contractId);
@@ -166,30 +154,16 @@ void ContractTree::reloadKeepingView() {
     const crconname* selected = selectedRecord();
     const qint64 selectedId = selected ? selected->contractId : -1;
     QSet<qint64> open;
-    std::vector<QTreeWidgetItem*> pending{view_->invisibleRootItem()};
-    while (!pending.empty()) {
-        QTreeWidgetItem* item = pending.back();
-        pending.pop_back();
-        for (int i = 0; i < item->childCount(); ++i) {
-            QTreeWidgetItem* child = item->child(i);
-            if (child->isExpanded()) open.insert(ContractNode::recordOf(child)->contractId);
-            pending.push_back(child);
-        }
-    }
+    visitNodesBelow(view_->invisibleRootItem(), [&open](QTreeWidgetItem* item) {
+        if (item->isExpanded()) open.insert(ContractNode::recordOf(item)->contractId);
+    });
     LoadContractTree();
     QTreeWidgetItem* reselect = nullptr;
-    pending.assign(1, view_->invisibleRootItem());
-    while (!pending.empty()) {
-        QTreeWidgetItem* item = pending.back();
-        pending.pop_back();
-        for (int i = 0; i < item->childCount(); ++i) {
-            QTreeWidgetItem* child = item->child(i);
-            const qint64 id = ContractNode::recordOf(child)->contractId;
-            if (open.contains(id)) child->setExpanded(true);
-            if (id == selectedId) reselect = child;
-            pending.push_back(child);
-        }
-    }
+    visitNodesBelow(view_->invisibleRootItem(), [&](QTreeWidgetItem* item) {
+        const qint64 id = ContractNode::recordOf(item)->contractId;
+        if (open.contains(id)) item->setExpanded(true);
+        if (id == selectedId) reselect = item;
+    });
     if (reselect) {
         const QSignalBlocker blocker(view_.data());
         view_->setCurrentItem(reselect);

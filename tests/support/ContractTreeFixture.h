@@ -12,6 +12,7 @@
 #include "ContractNode.h"
 #include "ContractQuery.h"
 #include "ContractTree.h"
+#include "NodeWalk.h"
 #include "ScriptedDesktop.h"
 
 // A contract file seeded with rows, and the contract tree over it, loaded.
@@ -74,31 +75,22 @@ struct ContractTreeFixture {
         return text + QLatin1Char('(') + children.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
 
-    // The first node with the code, in display order.
+    // The first node, in display order, whose record passes the test.
+    template <typename Test>
+    QTreeWidgetItem* findNode(Test test) const {
+        QTreeWidgetItem* found = nullptr;
+        visitNodesBelow(view()->invisibleRootItem(), [&](QTreeWidgetItem* item) {
+            if (!found && test(*ContractNode::recordOf(item))) found = item;
+        });
+        return found;
+    }
+    // The first node with the code.
     QTreeWidgetItem* node(const QString& code) const {
-        std::vector<QTreeWidgetItem*> pending;
-        for (int i = view()->topLevelItemCount() - 1; i >= 0; --i)
-            pending.push_back(view()->topLevelItem(i));
-        while (!pending.empty()) {
-            QTreeWidgetItem* item = pending.back();
-            pending.pop_back();
-            if (ContractNode::recordOf(item)->contractCode == code) return item;
-            for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
-        }
-        return nullptr;
+        return findNode([&code](const crconname& record) { return record.contractCode == code; });
     }
     // The node of the contract with the id.
     QTreeWidgetItem* nodeOfId(qint64 id) const {
-        std::vector<QTreeWidgetItem*> pending;
-        for (int i = view()->topLevelItemCount() - 1; i >= 0; --i)
-            pending.push_back(view()->topLevelItem(i));
-        while (!pending.empty()) {
-            QTreeWidgetItem* item = pending.back();
-            pending.pop_back();
-            if (ContractNode::recordOf(item)->contractId == id) return item;
-            for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
-        }
-        return nullptr;
+        return findNode([id](const crconname& record) { return record.contractId == id; });
     }
 
     // Every node in display order, one line each: depth, id, code and text, and with
