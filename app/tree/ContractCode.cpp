@@ -1,5 +1,6 @@
 #include "ContractCode.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "AppError.h"
@@ -61,17 +62,32 @@ bool IsWholeSegmentCode(QStringView code) {
     return !code.isEmpty() && code.size() % kSegmentLength == 0;
 }
 
-std::optional<QString> FirstFreeChildCode(const QString& prefix, const QStringList& codes) {
-    std::vector<bool> taken(kLargestSibling + 1, false);
-    for (const QString& code : codes) {
-        if (code.size() < prefix.size() + kSegmentLength || !code.startsWith(prefix)) continue;
-        if (const std::optional<int> n =
-                SegmentValue(QStringView(code).mid(prefix.size(), kSegmentLength)))
-            taken[*n] = true;
+bool NodeSortsBefore(QStringView codeA, qint64 idA, QStringView codeB, qint64 idB) {
+    if (CodeSortsBefore(codeA, codeB)) return true;
+    if (CodeSortsBefore(codeB, codeA)) return false;
+    const int text = codeA.compare(codeB);
+    return text != 0 ? text < 0 : idA < idB;
+}
+
+std::optional<QString> FirstFreeChildCode(const QString& prefix, const NextCodeInUse& next) {
+    for (int n = 2; n <= kLargestSibling; ++n) {
+        const QString candidate = prefix + FormatCodeSegment(n);
+        // Every code that starts with the candidate sorts at or after it, and before any
+        // code after it that does not; so the next code in use tells.
+        const std::optional<QString> code = next(candidate);
+        if (!code || !code->startsWith(candidate)) return candidate;
     }
-    for (int n = 2; n <= kLargestSibling; ++n)
-        if (!taken[n]) return prefix + FormatCodeSegment(n);
     return std::nullopt;
+}
+
+std::optional<QString> FirstFreeChildCode(const QString& prefix, const QStringList& codes) {
+    QStringList sorted = codes;
+    std::sort(sorted.begin(), sorted.end());
+    return FirstFreeChildCode(prefix, [&sorted](const QString& from) -> std::optional<QString> {
+        const auto at = std::lower_bound(sorted.begin(), sorted.end(), from);
+        if (at == sorted.end()) return std::nullopt;
+        return *at;
+    });
 }
 
 int LargestTopLevelNumber(const QStringList& codes) {

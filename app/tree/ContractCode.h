@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
 #include <optional>
 
 // The place of a contract in the hierarchy is its code: one 4-digit segment per level, a
@@ -38,10 +39,20 @@ std::optional<int> SegmentValue(QStringView segment);
 // other code would not hang under it when the tree is next loaded.
 bool IsWholeSegmentCode(QStringView code);
 
+// The display order of two contracts: by CodeSortsBefore, then codes that compare equal
+// there by their text, then by id. It is the load's order made total, so that a contract
+// added to the tree later lands where a fresh load would place it.
+bool NodeSortsBefore(QStringView codeA, qint64 idA, QStringView codeB, qint64 idB);
+
+// The smallest code in use that is not smaller than `from` in text order, or nullopt:
+// how the allocation below asks for the codes of a list or of the contract file alike.
+using NextCodeInUse = std::function<std::optional<QString>(const QString& from)>;
+
 // The code for a new child of `prefix` (the empty prefix for the top level): the
-// smallest sibling number from 2 upward whose code starts no code in `codes`, so that
+// smallest sibling number from 2 upward whose code starts no code in use, so that
 // neither an existing contract nor a branch whose parent row is missing is taken over.
-// nullopt when every number up to 9999 is taken.
+// nullopt when every number up to 9999 is taken. Asks one question per number taken.
+std::optional<QString> FirstFreeChildCode(const QString& prefix, const NextCodeInUse& next);
 std::optional<QString> FirstFreeChildCode(const QString& prefix, const QStringList& codes);
 
 // The largest top-level number in use, read from the first segment of every code so that

@@ -18,6 +18,9 @@ class ContractNode : public QTreeWidgetItem {
 
     bool showsOpen() const { return showsOpen_; }
     void setShowsOpen(bool open);
+    // Back to the closed picture without telling the view, for resetting a whole tree at
+    // once: the caller repaints it.
+    void forgetOpen() { showsOpen_ = false; }
 
     QVariant data(int column, int role) const override;
 

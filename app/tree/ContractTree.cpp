@@ -2,12 +2,14 @@
 
 #include <QSignalBlocker>
 #include <algorithm>
+#include <unordered_set>
 
 #include "ContractCode.h"
 #include "ContractNode.h"
 #include "ContractQuery.h"
 #include "ContractTreeView.h"
 #include "Desktop.h"
+#include "NodeWalk.h"
 
 ContractTree::ContractTree(ContractQuery& query, Desktop& desktop, const CommandGuard& guard,
                            QWidget* parent)
@@ -102,9 +104,9 @@ void ContractTree::LoadContractTree() {
     query_.close();
 
     // Parents before children, siblings by the number of their last segment; rows with
-    // the same code stay in the order the query gave them.
-    std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
-        return CodeSortsBefore(a->contractCode, b->contractCode);
+    // the same code by id, as the code index gives them.
+    std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+        return NodeSortsBefore(a->contractCode, a->contractId, b->contractCode, b->contractId);
     });
 
     // The nodes are hung together before any of them is in the view, and the view
@@ -182,15 +184,7 @@ void ContractTree::UpdateNodeImages() {
                                                        item->isExpanded());
     };
     if (allPicturesDue_) {
-        std::vector<QTreeWidgetItem*> pending;
-        for (int i = view_->topLevelItemCount() - 1; i >= 0; --i)
-            pending.push_back(view_->topLevelItem(i));
-        while (!pending.empty()) {
-            QTreeWidgetItem* item = pending.back();
-            pending.pop_back();
-            refresh(item);
-            for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
-        }
+        visitNodesBelow(view_->invisibleRootItem(), refresh);
     } else {
         for (QTreeWidgetItem* item : picturesDue_) refresh(item);
     }
@@ -209,4 +203,95 @@ void ContractTree::collapseAll() {
     view_->collapseAll();
     picturesDue_.clear();
     allPicturesDue_ = true;
+}
+
+namespace {
+
+// A node and everything below it, parents before children.
+std::vector<ContractNode*> nodesOfBranch(ContractNode* top) {
+    std::vector<ContractNode*> branch{top};
+    visitNodesBelow(top, [&branch](QTreeWidgetItem* item) {
+        branch.push_back(static_cast<ContractNode*>(item));
+    });
+    return branch;
+}
+
+bool sortsBefore(const crconname& a, const crconname& b) {
+    return NodeSortsBefore(a.contractCode, a.contractId, b.contractCode, b.contractId);
+}
+
+}  // namespace
+
+std::vector<ContractNode*> ContractTree::branchOf(ContractNode* top) { return nodesOfBranch(top); }
+
+void ContractTree::attachBranch(ContractNode* top) {
+    // The commands hang in only codes that no node begins with, so nothing already in
+    // the tree moves under the branch, and the branch's codes are new or come after rows
+    // that share them.
+    const crconname& record = *top->record();
+    QTreeWidgetItem* parent = parentFor(record.contractCode);
+    if (!parent) parent = view_->invisibleRootItem();
+    int low = 0;
+    int high = parent->childCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (sortsBefore(record, *ContractNode::recordOf(parent->child(middle))))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    parent->insertChild(low, top);
+    for (ContractNode* member : nodesOfBranch(top))
+        if (!firstByCode_.contains(member->record()->contractCode))
+            firstByCode_.insert(member->record()->contractCode, member);
+}
+
+void ContractTree::detachBranch(ContractNode* top) {
+    QTreeWidgetItem* parent = top->parent() ? top->parent() : view_->invisibleRootItem();
+    const int row = parent->indexOfChild(top);
+    for (ContractNode* member : nodesOfBranch(top)) {
+        const auto first = firstByCode_.constFind(member->record()->contractCode);
+        if (first != firstByCode_.cend() && first.value() == member) firstByCode_.erase(first);
+    }
+    // Rows sharing a code are neighbouring siblings: the next one, if any, becomes the
+    // first of its code. Everything that hung below the top goes with the branch.
+    const QString& code = top->record()->contractCode;
+    if (QTreeWidgetItem* next = parent->child(row + 1);
+        next && ContractNode::recordOf(next)->contractCode == code && !firstByCode_.contains(code))
+        firstByCode_.insert(code, static_cast<ContractNode*>(next));
+    parent->takeChild(row);
+}
+
+ContractNode* ContractTree::newNode(qint64 id, const QString& code, const QString& name) {
+    auto record = std::make_unique<crconname>();
+    record->contractId = id;
+    record->contractCode = code;
+    record->contractName = name;
+    auto node = std::make_unique<ContractNode>(record.get(), &pictures_);
+    nodes_.push_back(std::move(record));
+    return node.release();
+}
+
+void ContractTree::forgetRecords(const std::vector<ContractNode*>& branch) {
+    std::unordered_set<const crconname*> gone;
+    for (const ContractNode* member : branch) gone.insert(member->record());
+    nodes_.erase(std::remove_if(nodes_.begin(), nodes_.end(),
+                                [&gone](const auto& record) { return gone.count(record.get()); }),
+                 nodes_.end());
+}
+
+void ContractTree::showAsLoaded(const QString& expandCode) {
+    {
+        // As after a load, the change of selection is not reported: the pages keep what
+        // they show until a contract is chosen.
+        const QSignalBlocker blocker(view_.data());
+        view_->selectionModel()->clear();
+        view_->collapseAll();
+    }
+    visitNodesBelow(view_->invisibleRootItem(),
+                    [](QTreeWidgetItem* item) { static_cast<ContractNode*>(item)->forgetOpen(); });
+    view_->viewport()->update();
+    picturesDue_.clear();
+    allPicturesDue_ = false;
+    ExpandToCode(expandCode);
 }

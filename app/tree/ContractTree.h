@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "CommandGuard.h"
@@ -24,10 +25,13 @@ class QWidget;
 // The contract tree `TreeView1` with its records `NodeList`: loading it from the contract
 // file, the current contract, and every command that changes the hierarchy.
 //
-// The hierarchy lives only in the codes of the file. Every command that changes it
-// writes the file and rebuilds the tree from it, after which no node is selected; a
-// command made of several statements is one transaction, and when it fails the tree is
-// rebuilt from the file as it is, so the tree never shows codes the file does not hold.
+// The hierarchy lives only in the codes of the file. Every command that changes it writes
+// the file in one transaction, then changes the tree in place to what a fresh load of the
+// file would show: the nodes it touched moved, added or taken out, no node selected and
+// only the branches the command opens expanded. Rebuilding instead would cost every
+// command the whole load, and a screen reader a notice about every contract. When a
+// command fails, the tree is loaded again from the file as it is, so that it never shows
+// codes the file does not hold.
 class ContractTree : public QObject {
     Q_OBJECT
   public:
@@ -55,6 +59,12 @@ class ContractTree : public QObject {
     void collapseAll();
     void MoveContractBranch(const QString& source, const QString& target);
 
+    // Brings the tree to what the file holds now, after someone else changed it: changed
+    // in place where that gives what a load would show, keeping the selection, the open
+    // branches and an edit in progress where their contracts remain; loaded anew,
+    // keeping the selection and the open branches, where not.
+    void followFile();
+
     // The end of an accepted in-place edit of `node` with the text typed.
     void TreeView1Edited(QTreeWidgetItem* node, const QString& text);
     // The end of a drag of the selected node: on `target`, or outside the tree (null).
@@ -72,15 +82,44 @@ class ContractTree : public QObject {
     ContractNode* selectedNode() const;
     ContractNode* firstNodeWithCode(const QString& code) const;
     ContractNode* parentFor(const QString& code) const;
-    QStringList codesInUse() const;
     QWidget* messageParent() const;
     void refuse(const QString& text);
     void insertContract(qint64 id, const QString& code);
     void DeleteContractRows(qint64 id);
     void moveBranch(ContractNode* source, const QString& target);
-    void recodeBranch(ContractNode* source, const QString& newPrefix);
-    void writeAndRebuild(const std::function<void()>& statements, const QString& expandCode);
+    // Moves the branch below `targetCode` (empty: to the top level) under the first free
+    // number there; `whenFull` is the refusal when there is none.
+    void recodeBranch(ContractNode* source, const QString& targetCode, const QString& whenFull);
+    // Runs the statements as one transaction, then `change` on the tree, and shows the tree
+    // as loaded with the code `change` returns opened; on any failure loads the tree from
+    // the file. The statements return a refusal to show instead, with nothing written, or
+    // nothing.
+    void writeThenChange(const std::function<QString()>& statements,
+                         const std::function<QString()>& change);
     void pictureMayChange(QTreeWidgetItem* item);
+
+    // In-place changes that keep the tree equal to a fresh load. A branch is taken out of
+    // the tree with its node and everything below it, and hung back in by its top's code.
+    void attachBranch(ContractNode* top);
+    void detachBranch(ContractNode* top);
+    // Nothing selected, every node closed with its closed picture, then `expandCode`
+    // opened: the state of a tree just loaded.
+    void showAsLoaded(const QString& expandCode);
+    // A node for a contract that comes into the tree, its record added to NodeList; the
+    // caller hangs it in.
+    ContractNode* newNode(qint64 id, const QString& code, const QString& name);
+    void forgetRecords(const std::vector<ContractNode*>& branch);
+    void reloadKeepingView();
+    // A contract row as the file holds it now, for following another clerk's changes.
+    struct RowNow {
+        QString code;
+        QString name;
+    };
+    bool canFollowInPlace(const std::unordered_map<qint64, RowNow>& rows,
+                          const std::vector<ContractNode*>& gone,
+                          const std::vector<ContractNode*>& moved,
+                          const std::vector<std::pair<qint64, const RowNow*>>& added) const;
+    static std::vector<ContractNode*> branchOf(ContractNode* top);
 
     ContractQuery& query_;
     Desktop& desktop_;

@@ -1,9 +1,10 @@
 // The commands that change the hierarchy: add, add below, delete, rename, move and make
-// independent. Each writes the file, then rebuilds the tree from it.
+// independent. Each writes the file, then changes the tree in place as the file now is.
 #include <QStringBuilder>
 #include <algorithm>
 
 #include "ContractCode.h"
+#include "ContractCodesInFile.h"
 #include "ContractNode.h"
 #include "ContractQuery.h"
 #include "ContractTree.h"
@@ -15,21 +16,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("提示");
-const QString kTrue = QStringLiteral("true");
-const QString kFalse = QStringLiteral("false");
-
-// A node and everything below it, parents before children.
-std::vector<ContractNode*> branchOf(ContractNode* top) {
-    std::vector<ContractNode*> branch;
-    std::vector<QTreeWidgetItem*> pending{top};
-    while (!pending.empty()) {
-        QTreeWidgetItem* item = pending.back();
-        pending.pop_back();
-        branch.push_back(static_cast<ContractNode*>(item));
-        for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
-    }
-    return branch;
-}
 
 }  // namespace
 
@@ -39,13 +25,6 @@ QWidget* ContractTree::messageParent() const {
 
 void ContractTree::refuse(const QString& text) {
     showWarning(desktop_, messageParent(), text, kTitle);
-}
-
-QStringList ContractTree::codesInUse() const {
-    QStringList codes;
-    codes.reserve(qsizetype(nodes_.size()));
-    for (const auto& record : nodes_) codes.append(record->contractCode);
-    return codes;
 }
 
 void ContractTree::insertContract(qint64 id, const QString& code) {
@@ -59,16 +38,17 @@ void ContractTree::insertContract(qint64 id, const QString& code) {
         QStringLiteral(",'新合同',") % dates.join(QLatin1Char(',')) % QLatin1Char(')'));
 }
 
-void ContractTree::writeAndRebuild(const std::function<void()>& statements,
-                                   const QString& expandCode) {
+void ContractTree::writeThenChange(const std::function<QString()>& statements,
+                                   const std::function<QString()>& change) {
+    QString refusal;
     try {
         Transaction transaction(query_);
-        statements();
-        transaction.commit();
+        refusal = statements();
+        if (refusal.isEmpty()) transaction.commit();
     } catch (...) {
-        // Rolled back by now. The tree is rebuilt from the file before the error is
-        // shown, so that it holds the codes the file holds; should the rebuild fail as
-        // well, the first error is the one that explains what happened.
+        // Rolled back by now. The tree is loaded from the file before the error is shown,
+        // so that it holds the codes the file holds; should the load fail as well, the
+        // first error is the one that explains what happened.
         const std::exception_ptr error = std::current_exception();
         try {
             LoadContractTree();
@@ -76,37 +56,41 @@ void ContractTree::writeAndRebuild(const std::function<void()>& statements,
         }
         std::rethrow_exception(error);
     }
-    LoadContractTree();
-    ExpandToCode(expandCode);
+    if (!refusal.isEmpty()) {
+        refuse(refusal);
+        return;
+    }
+    try {
+        showAsLoaded(change());
+    } catch (...) {
+        // The file holds the command; a tree that could not follow it is loaded anew.
+        LoadContractTree();
+        throw;
+    }
 }
 
 void ContractTree::addContract() {
-    // The file, not the tree, says which ids and numbers are taken.
-    qint64 largestId = 0;
-    QStringList codes;
-    query_.RunQuery(QStringLiteral("select conid,concode from htmain"));
-    if (!query_.eof()) {
-        const int idColumn = query_.columnIndex("conid");
-        const int codeColumn = query_.columnIndex("concode");
-        for (; !query_.eof(); query_.next()) {
-            largestId = std::max(largestId, query_.integerAt(idColumn));
-            codes.append(query_.textAt(codeColumn));
-        }
-    }
-    query_.close();
-    // Numbers freed by deletions are not handed out again.
-    const int largest = LargestTopLevelNumber(codes);
-    if (largest >= contractcode::kLargestSibling) {
-        refuse(QStringLiteral("顶层合同的编号已用到9999，无法再添加合同"));
-        return;
-    }
-    insertContract(largestId + 1, FormatCodeSegment(largest + 1));
-    LoadContractTree();
+    // The file, not the tree, says which ids and numbers are taken. Numbers freed by
+    // deletions are not handed out again.
+    qint64 id = 0;
+    QString code;
+    writeThenChange(
+        [&] {
+            const int largest = LargestTopLevelNumberInFile(query_);
+            if (largest >= contractcode::kLargestSibling)
+                return QStringLiteral("顶层合同的编号已用到9999，无法再添加合同");
+            id = LargestContractIdInFile(query_) + 1;
+            code = FormatCodeSegment(largest + 1);
+            insertContract(id, code);
+            return QString();
+        },
+        [&] {
+            attachBranch(newNode(id, code, QStringLiteral("新合同")));
+            return QString();
+        });
 }
 
 void ContractTree::addSubContract() {
-    qint64 largestId = 0;
-    for (const auto& record : nodes_) largestId = std::max<qint64>(largestId, record->contractId);
     ContractNode* node = selectedNode();
     if (!node) {
         refuse(QStringLiteral("请选择选择一个合同"));
@@ -117,14 +101,21 @@ void ContractTree::addSubContract() {
         refuse(QStringLiteral("所选合同的编号不完整，不能在它下面添加子合同"));
         return;
     }
-    const std::optional<QString> code = FirstFreeChildCode(parentCode, codesInUse());
-    if (!code) {
-        refuse(QStringLiteral("所选合同的子合同编号已用到9999，无法再添加子合同"));
-        return;
-    }
-    insertContract(largestId + 1, *code);
-    LoadContractTree();
-    ExpandToCode(*code);
+    qint64 id = 0;
+    QString code;
+    writeThenChange(
+        [&] {
+            const std::optional<QString> free = FirstFreeChildCodeInFile(query_, parentCode);
+            if (!free) return QStringLiteral("所选合同的子合同编号已用到9999，无法再添加子合同");
+            id = LargestContractIdInFile(query_) + 1;
+            code = *free;
+            insertContract(id, code);
+            return QString();
+        },
+        [&] {
+            attachBranch(newNode(id, code, QStringLiteral("新合同")));
+            return code;
+        });
 }
 
 void ContractTree::DeleteContractRows(qint64 id) {
@@ -152,15 +143,20 @@ void ContractTree::deleteContract() {
 
     // The branch as the tree shows it: a second row that merely shares the code of the
     // selected one is another contract and stays.
-    std::vector<qint64> ids;
-    for (const ContractNode* member : branchOf(node)) ids.push_back(member->record()->contractId);
+    const std::vector<ContractNode*> branch = branchOf(node);
     const crconname* parent = ContractNode::recordOf(node->parent());
     const QString parentCode = parent ? parent->contractCode : QString();
-    writeAndRebuild(
+    writeThenChange(
         [&] {
-            for (const qint64 id : ids) DeleteContractRows(id);
+            for (const ContractNode* member : branch) DeleteContractRows(member->record()->contractId);
+            return QString();
         },
-        parentCode);
+        [&] {
+            detachBranch(node);
+            forgetRecords(branch);
+            delete node;
+            return parentCode;
+        });
 }
 
 void ContractTree::TreeView1Edited(QTreeWidgetItem* node, const QString& text) {
@@ -174,6 +170,7 @@ void ContractTree::TreeView1Edited(QTreeWidgetItem* node, const QString& text) {
     }
     query_.RunCommand(QStringLiteral("update htmain set conname=") % sql::textLiteral(name) %
                       QStringLiteral(" where conid=") % QString::number(record->contractId));
+    static_cast<ContractNode*>(node)->record()->contractName = name;
     node->setText(0, name);
     // The contract page shows the selected contract. An edit ended by moving to another
     // node (a click, an arrow key) arrives when that node is selected and its contract
@@ -203,12 +200,8 @@ void ContractTree::moveBranch(ContractNode* source, const QString& target) {
     }
     // The own number under the same parent counts as taken: a drop on the own parent
     // gives the smallest free number there.
-    const std::optional<QString> prefix = FirstFreeChildCode(target, codesInUse());
-    if (!prefix) {
-        refuse(QStringLiteral("目标合同的子合同编号已用到9999，无法把合同移到它下面"));
-        return;
-    }
-    recodeBranch(source, *prefix);
+    recodeBranch(source, target,
+                 QStringLiteral("目标合同的子合同编号已用到9999，无法把合同移到它下面"));
 }
 
 void ContractTree::makeIndependent() {
@@ -220,34 +213,38 @@ void ContractTree::makeIndependent() {
     if (node->record()->contractCode.size() == contractcode::kSegmentLength)
         return;  // top level already
     // The smallest free top-level number, unlike 添加合同 which takes the largest plus one.
-    const std::optional<QString> prefix = FirstFreeChildCode(QString(), codesInUse());
-    if (!prefix) {
-        refuse(QStringLiteral("顶层合同的编号已用到9999，无法设置为独立合同"));
-        return;
-    }
-    recodeBranch(node, *prefix);
+    recodeBranch(node, QString(), QStringLiteral("顶层合同的编号已用到9999，无法设置为独立合同"));
 }
 
-void ContractTree::recodeBranch(ContractNode* source, const QString& newPrefix) {
+void ContractTree::recodeBranch(ContractNode* source, const QString& targetCode,
+                                const QString& whenFull) {
     // Every code of the branch begins with the code of its top, which is replaced by the
-    // new prefix; the rest of each code stays. Only the nodes of the branch are marked,
-    // so a row that merely shares the top's code is left where it is.
+    // first free code below the target; the rest of each code stays. Only the nodes of the
+    // branch change, so a row that merely shares the top's code is left where it is.
+    const std::vector<ContractNode*> branch = branchOf(source);
     const qsizetype oldLength = source->record()->contractCode.size();
-    for (const auto& record : nodes_) record->recodeMark = kFalse;
-    for (ContractNode* member : branchOf(source)) {
-        crconname* record = member->record();
-        record->contractCode = newPrefix + record->contractCode.mid(oldLength);
-        record->recodeMark = kTrue;
-    }
-    writeAndRebuild(
+    QString newPrefix;
+    writeThenChange(
         [&] {
-            for (const auto& record : nodes_) {
-                if (record->recodeMark != kTrue) continue;
+            const std::optional<QString> prefix = FirstFreeChildCodeInFile(query_, targetCode);
+            if (!prefix) return whenFull;
+            newPrefix = *prefix;
+            for (const ContractNode* member : branch) {
+                const crconname* record = member->record();
                 query_.RunCommand(QStringLiteral("update htmain set concode=") %
-                                  sql::textLiteral(record->contractCode) %
+                                  sql::textLiteral(newPrefix + record->contractCode.mid(oldLength)) %
                                   QStringLiteral(" where conid=") %
                                   QString::number(record->contractId));
             }
+            return QString();
         },
-        newPrefix);
+        [&] {
+            detachBranch(source);
+            for (ContractNode* member : branch) {
+                crconname* record = member->record();
+                record->contractCode = newPrefix + record->contractCode.mid(oldLength);
+            }
+            attachBranch(source);
+            return newPrefix;
+        });
 }

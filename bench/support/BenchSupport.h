@@ -40,6 +40,8 @@ class SilentDesktop : public Desktop {
   public:
     explicit SilentDesktop(bool strict = false) : strict_(strict) {}
     int messages = 0;
+    // Questions are answered Yes, as by a clerk who confirms a deletion, and not counted.
+    bool confirming = false;
     MessageAnswer showMessage(QWidget*, const MessageRequest& request) override;
     QString chooseFileToOpen(QWidget*, const FileDialogRequest&) override { return {}; }
     QString chooseFileToSave(QWidget*, const FileDialogRequest&) override { return {}; }
@@ -61,6 +63,9 @@ class PeakMemory {
   private:
     double startKiB_ = 0;
 };
+
+// The process's resident memory now, in MiB.
+double residentMiB();
 
 enum class QtKind { Core, Gui, Widgets };
 

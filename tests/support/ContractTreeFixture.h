@@ -12,6 +12,7 @@
 #include "ContractNode.h"
 #include "ContractQuery.h"
 #include "ContractTree.h"
+#include "NodeWalk.h"
 #include "ScriptedDesktop.h"
 
 // A contract file seeded with rows, and the contract tree over it, loaded.
@@ -74,19 +75,66 @@ struct ContractTreeFixture {
         return text + QLatin1Char('(') + children.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
 
-    // The first node with the code, in display order.
-    QTreeWidgetItem* node(const QString& code) const {
-        std::vector<QTreeWidgetItem*> pending;
-        for (int i = view()->topLevelItemCount() - 1; i >= 0; --i)
-            pending.push_back(view()->topLevelItem(i));
-        while (!pending.empty()) {
-            QTreeWidgetItem* item = pending.back();
-            pending.pop_back();
-            if (ContractNode::recordOf(item)->contractCode == code) return item;
-            for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
-        }
-        return nullptr;
+    // The first node, in display order, whose record passes the test.
+    template <typename Test>
+    QTreeWidgetItem* findNode(Test test) const {
+        QTreeWidgetItem* found = nullptr;
+        visitNodesBelow(view()->invisibleRootItem(), [&](QTreeWidgetItem* item) {
+            if (!found && test(*ContractNode::recordOf(item))) found = item;
+        });
+        return found;
     }
+    // The first node with the code.
+    QTreeWidgetItem* node(const QString& code) const {
+        return findNode([&code](const crconname& record) { return record.contractCode == code; });
+    }
+    // The node of the contract with the id.
+    QTreeWidgetItem* nodeOfId(qint64 id) const {
+        return findNode([id](const crconname& record) { return record.contractId == id; });
+    }
+
+    // Every node in display order, one line each: depth, id, code and text, and with
+    // `withViewState` its picture, whether it is open and whether it is selected.
+    static QStringList snapshot(const ContractTree& tree, bool withViewState = true) {
+        QStringList lines;
+        std::vector<std::pair<const QTreeWidgetItem*, int>> pending;
+        const QTreeWidget* view = tree.view();
+        for (int i = view->topLevelItemCount() - 1; i >= 0; --i)
+            pending.emplace_back(view->topLevelItem(i), 0);
+        while (!pending.empty()) {
+            const auto [item, depth] = pending.back();
+            pending.pop_back();
+            const crconname* record = ContractNode::recordOf(item);
+            QString line = QStringLiteral("%1 %2:%3 %4")
+                               .arg(QString(depth * 2, QLatin1Char(' ')))
+                               .arg(record->contractId)
+                               .arg(record->contractCode, item->text(0));
+            if (record->contractName != item->text(0)) line += QStringLiteral(" record:") + record->contractName;
+            if (withViewState) {
+                if (static_cast<const ContractNode*>(item)->showsOpen()) line += QStringLiteral(" [open picture]");
+                if (item->childCount() > 0 && item->isExpanded()) line += QStringLiteral(" [expanded]");
+                if (item->isSelected()) line += QStringLiteral(" [selected]");
+            }
+            lines << line;
+            for (int i = item->childCount() - 1; i >= 0; --i)
+                pending.emplace_back(item->child(i), depth + 1);
+        }
+        if (withViewState && view->currentItem())
+            lines << QStringLiteral("current: ") +
+                         QString::number(ContractNode::recordOf(view->currentItem())->contractId);
+        return lines;
+    }
+
+    // What a tree freshly loaded from the file shows, with the branches of `expandCode`
+    // opened as a command opens them.
+    QStringList freshLoad(const QString& expandCode, bool withViewState = true) {
+        QWidget otherHost;
+        ContractTree fresh(query, desktop, guard, &otherHost);
+        fresh.LoadContractTree();
+        fresh.ExpandToCode(expandCode);
+        return snapshot(fresh, withViewState);
+    }
+
     void select(const QString& code) const {
         QTreeWidgetItem* item = node(code);
         Q_ASSERT(item);
