@@ -1,6 +1,7 @@
 #include "RecordAccess.h"
 
 #include "ContractQuery.h"
+#include "Transaction.h"
 
 namespace {
 
@@ -26,4 +27,13 @@ qint64 NextId(ContractQuery& query, const QString& table, const QString& idColum
     return readColumnA(query, QStringLiteral("select max(") + idColumn + QStringLiteral(") as a from ") +
                                   table) +
            1;
+}
+
+qint64 InsertWithNextId(ContractQuery& query, const QString& table, const QString& idColumn,
+                        const std::function<QString(qint64 id)>& insert) {
+    Transaction transaction(query);
+    const qint64 id = NextId(query, table, idColumn);
+    query.RunCommand(insert(id));
+    transaction.commit();
+    return id;
 }

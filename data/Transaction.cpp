@@ -9,6 +9,9 @@
 
 namespace {
 
+// The key of the database's one write lock: the program's application id, "VMRC".
+constexpr qint64 kWriteLock = 1447907907;
+
 void execute(sqlite3* db, const char* sql) {
     const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throw engineError(db, rc);
@@ -22,7 +25,21 @@ Transaction::Transaction(ContractQuery& query) : query_(query) {
         // The server has no savepoint outside a transaction: the outermost one begins it.
         ServerConnection& server = query_.server();
         outermost_ = !server.inTransaction();
-        server.execute(outermost_ ? QStringLiteral("begin") : QStringLiteral("savepoint command"));
+        if (!outermost_) {
+            server.execute(QStringLiteral("savepoint command"));
+            return;
+        }
+        // Clerks write one at a time: whatever a command reads to decide what it writes
+        // (the next id, a free code, the version of a row) stays true until it commits.
+        // The lock goes with the transaction; a clerk kept waiting longer than the
+        // session's lock_timeout gets an error instead of a frozen window.
+        server.execute(QStringLiteral("begin"));
+        try {
+            server.execute(QStringLiteral("select pg_advisory_xact_lock(%1)").arg(kWriteLock));
+        } catch (...) {
+            server.rollback();
+            throw;
+        }
         return;
     }
     sqlite3* db = query_.database();

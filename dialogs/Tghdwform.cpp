@@ -281,6 +281,7 @@ void Tghdwform::LoadSupplierRecord(qint64 id) {
             throw AppError(QStringLiteral("供货单位记录不存在"),
                            QStringLiteral("编号 ") + QString::number(id));
         for (const SupplierField& field : fields) texts << query_.text(field.column);
+        shownUnit_ = RowVersion::ofCurrentRow(query_, id);
         query_.close();
     } catch (...) {
         // Fields that still showed the unit before would be saved over the current one.
@@ -317,10 +318,13 @@ void Tghdwform::FlatButton1Click() {
 
 void Tghdwform::FlatButton2Click() {
     if (editMode_ == EditMode::NewRecord) {
-        const qint64 id = NextId(query_, QStringLiteral("ghdwinfo"), QStringLiteral("id"));
-        query_.RunCommand(QStringLiteral("insert into ghdwinfo (id,") + columnList() +
-                          QStringLiteral(") values (") + QString::number(id) + QLatin1Char(',') +
-                          fieldLiterals().join(QLatin1Char(',')) + QLatin1Char(')'));
+        const QString values = fieldLiterals().join(QLatin1Char(','));
+        const qint64 id = InsertWithNextId(
+            query_, QStringLiteral("ghdwinfo"), QStringLiteral("id"), [&](qint64 key) -> QString {
+                return QStringLiteral("insert into ghdwinfo (id,") + columnList() +
+                       QStringLiteral(") values (") + QString::number(key) + QLatin1Char(',') +
+                       values + QLatin1Char(')');
+            });
         editMode_ = EditMode::Idle;
         saveButton_->setEnabled(false);
         LoadSupplierGrid();
@@ -337,9 +341,10 @@ void Tghdwform::FlatButton2Click() {
     QStringList assignments;
     for (size_t i = 0; i < fields.size(); ++i)
         assignments << QLatin1String(fields[i].column) + QLatin1Char('=') + literals[int(i)];
-    query_.RunCommand(QStringLiteral("update ghdwinfo set ") + assignments.join(QLatin1Char(',')) +
-                      QStringLiteral(" where id=") + QString::number(*id));
-    if (query_.changes() == 0)
+    const QString update = QStringLiteral("update ghdwinfo set ") +
+                           assignments.join(QLatin1Char(',')) + QStringLiteral(" where id=") +
+                           QString::number(*id);
+    if (shownUnit_.update(query_, *id, update) == 0)
         throw AppError(QStringLiteral("供货单位记录不存在，未能保存"),
                        QStringLiteral("编号 ") + QString::number(*id));
     editMode_ = EditMode::Idle;

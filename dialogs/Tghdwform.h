@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "RowVersion.h"
+
 class CommandGuard;
 class ContractQuery;
 class QComboBox;
@@ -66,5 +68,6 @@ class Tghdwform : public QDialog {
     std::vector<QLineEdit*> columnEdits_;
     QPushButton* saveButton_ = nullptr;
     EditMode editMode_ = EditMode::Idle;
+    RowVersion shownUnit_;  // of the unit whose fields are shown
     bool shown_ = false;
 };

@@ -8,10 +8,12 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "AppError.h"
 #include "CategoryKinds.h"
 #include "CommandGuard.h"
 #include "ContractQuery.h"
 #include "Desktop.h"
+#include "RowVersion.h"
 #include "SqlLiteral.h"
 #include "Transaction.h"
 
@@ -114,6 +116,7 @@ void Tinfoset::showEvent(QShowEvent* event) {
 
 void Tinfoset::FormShow() {
     const auto entries = readCategoryEntries(query_);
+    shownEntries_ = entries;
     for (size_t i = 0; i < memos_.size(); ++i)
         memos_[i]->setPlainText(entries[i].join(QLatin1Char('\n')));
 }
@@ -130,6 +133,9 @@ void Tinfoset::FlatButton1Click() {
     }
     {
         Transaction transaction(query_);
+        // The lists are saved whole: only over the lists as they were shown, never over a
+        // change another clerk saved in between.
+        if (readCategoryEntries(query_) != shownEntries_) throw AppError(RowVersion::conflictMessage());
         query_.RunCommand(QStringLiteral("delete from infoset"));
         int id = 0;  // runs on across the four lists
         for (size_t i = 0; i < memos_.size(); ++i) {

@@ -4,6 +4,8 @@
 #include <array>
 #include <functional>
 
+#include "CategoryKinds.h"
+
 class CommandGuard;
 class ContractQuery;
 class QPlainTextEdit;
@@ -32,4 +34,6 @@ class Tinfoset : public QDialog {
     std::array<QPlainTextEdit*, 4> memos_{};
     QPushButton* okButton_ = nullptr;
     bool shown_ = false;
+    // The lists as the dialog read them, which a save may only replace.
+    std::array<QStringList, kCategoryKinds.size()> shownEntries_;
 };

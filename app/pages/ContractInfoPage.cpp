@@ -269,6 +269,7 @@ QString sqlValue(const ContractField& spec, const QWidget* control) {
 }  // namespace
 
 void ContractInfoPage::ClearContractPage(const QDateTime& now) {
+    shown_ = RowVersion();
     for (const Field& field : fields_)
         showValue(*field.spec, field.control, defaultValue(*field.spec, now));
 }
@@ -312,9 +313,11 @@ void ContractInfoPage::LoadContractRecord(qint64 contractId) {
                 break;
         }
     }
+    const RowVersion version = RowVersion::ofCurrentRow(query_, contractId);
     query_.close();
     for (size_t i = 0; i < fields_.size(); ++i)
         showValue(*fields_[i].spec, fields_[i].control, values[i]);
+    shown_ = version;
 }
 
 QString ContractInfoPage::updateStatement(qint64 contractId) const {
@@ -361,10 +364,9 @@ bool ContractInfoPage::saveContractRecord(qint64 contractId) {
         return false;
     }
 
-    query_.RunCommand(updateStatement(contractId));
     // Reporting success for a row that is not there would let the tree show a name that
     // was never stored.
-    if (query_.changes() == 0)
+    if (shown_.update(query_, contractId, updateStatement(contractId)) == 0)
         throw AppError(QStringLiteral("合同记录不存在，未能保存"),
                        QStringLiteral("合同编号 ") + QString::number(contractId));
     return true;
@@ -376,7 +378,12 @@ QString ContractInfoPage::contractNumber() const {
     return findChild<QLineEdit*>(QStringLiteral("Edit1"))->text();
 }
 
-void ContractInfoPage::setContractName(const QString& name) { setLineText(nameEdit_, name); }
+void ContractInfoPage::setContractName(const QString& name) {
+    setLineText(nameEdit_, name);
+    if (shown_.id() != 0)
+        shown_ = RowVersion::read(query_, QStringLiteral("htmain"), QStringLiteral("conid"),
+                                  shown_.id());
+}
 
 // ---------------------------------------------------------------- drop-down lists
 

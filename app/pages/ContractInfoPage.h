@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <vector>
 
+#include "RowVersion.h"
+
 class ContractQuery;
 class Desktop;
 class QComboBox;
@@ -33,6 +35,8 @@ class ContractInfoPage : public QWidget {
     QString contractName() const;
     // The contract number field (`Edit1`) as it reads now.
     QString contractNumber() const;
+    // The contract's name after the tree renamed it, which also made a new version of
+    // its row: the page goes on from that version.
     void setContractName(const QString& name);
 
     // Refills the drop-downs: scope "all", "setinfo" or "ghdw"; any other scope does
@@ -57,4 +61,5 @@ class ContractInfoPage : public QWidget {
     QScrollArea* scroll_ = nullptr;
     QLineEdit* nameEdit_ = nullptr;
     std::vector<Field> fields_;  // in the order of contractFields()
+    RowVersion shown_;           // of the contract the page shows
 };

@@ -247,6 +247,7 @@ void LedgerPage::showRowInEditor(int row) {
         datePicker_->setDate(sql::parseStoredDate(cellText(*grid_, row, DateColumn)));
         query_.RunQuery(ledger_sql::selectRecord(spec_, *key));
         if (!query_.eof()) setMemoText(memo_, query_.text("other"));
+        shownVersion_ = RowVersion::ofCurrentRow(query_, *key);
         query_.close();
     } catch (...) {
     }
@@ -343,8 +344,9 @@ void LedgerPage::saveRecord() {
             showWarning(guard_.desktop(), this, QStringLiteral("请先选择一个合同，再保存新记录"));
             return;
         }
-        const qint64 id = NextId(query_, spec_.table, spec_.keyColumn);
-        query_.RunCommand(ledger_sql::insertRecord(spec_, id, *contract, record));
+        InsertWithNextId(query_, spec_.table, spec_.keyColumn, [&](qint64 id) {
+            return ledger_sql::insertRecord(spec_, id, *contract, record);
+        });
     } else {
         // The record edited may have been deleted since, leaving the empty row current.
         const std::optional<qint64> key = keyOfRow(row);
@@ -352,8 +354,7 @@ void LedgerPage::saveRecord() {
             showWarning(guard_.desktop(), this, QStringLiteral("当前行不是一条记录，修改没有保存"));
             return;
         }
-        query_.RunCommand(ledger_sql::updateRecord(spec_, *key, record));
-        if (query_.changes() == 0)
+        if (shownVersion_.update(query_, *key, ledger_sql::updateRecord(spec_, *key, record)) == 0)
             throw AppError(QStringLiteral("这条记录已不存在，修改没有保存"),
                            QStringLiteral("编号 ") + QString::number(*key));
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "LedgerSpec.h"
+#include "RowVersion.h"
 
 class CommandGuard;
 class ContractQuery;
@@ -78,6 +79,7 @@ class LedgerPage : public QWidget {
     SelectedContract selectedContract_;
     EditMode mode_ = EditMode::Idle;
     std::optional<qint64> shownRecord_;  // the record whose texts the editor holds
+    RowVersion shownVersion_;            // of that record's row, as the editor read it
 
     QTableWidget* grid_ = nullptr;
     QLineEdit* nameEdit_ = nullptr;

@@ -313,6 +313,7 @@ void ScanPage::showCurrentRow() {
     }
     nameEdit_->setText(row->name);
     setMemoText(memo_, row->memo);
+    shownVersion_ = RowVersion::read(query_, spec_.table, spec_.idColumn, *id);
 
     const QString target = extractStoredPicture(*id, row->hasPicture, row->fileName);
     if (target.isEmpty()) return;
@@ -407,13 +408,19 @@ void ScanPage::replacePicture() {
     if (!id) return;
     ColumnValues columns{{spec_.nameColumn, sql::textLiteral(nameEdit_->text())},
                          {spec_.memoColumn, sql::textLiteral(memoText(memo_))}};
-    if (pendingFile_.isEmpty()) {
-        UpdateKeepingBlob(query_, spec_.table, spec_.idColumn, *id, spec_.blobColumn, columns);
-    } else {
-        columns.append(
-            {QStringLiteral("picfilename"), sql::textLiteral(QFileInfo(pendingFile_).fileName())});
-        StoreFileInBlob(query_, spec_.table, spec_.idColumn, *id, spec_.blobColumn, pendingFile_,
-                        columns);
+    {
+        // The texts shown are saved only over the row they were read from.
+        Transaction transaction(query_);
+        shownVersion_.claim(query_, spec_.table, spec_.idColumn);
+        if (pendingFile_.isEmpty()) {
+            UpdateKeepingBlob(query_, spec_.table, spec_.idColumn, *id, spec_.blobColumn, columns);
+        } else {
+            columns.append({QStringLiteral("picfilename"),
+                            sql::textLiteral(QFileInfo(pendingFile_).fileName())});
+            StoreFileInBlob(query_, spec_.table, spec_.idColumn, *id, spec_.blobColumn,
+                            pendingFile_, columns);
+        }
+        transaction.commit();
     }
     loadList(contractId_);
     grid_->setCurrentCell(row, 0);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "ScanPicture.h"
+#include "RowVersion.h"
 #include "ScanSpec.h"
 
 class CommandGuard;
@@ -72,6 +73,7 @@ class ScanPage : public QWidget {
 
     std::optional<qint64> contractId_;
     QString pendingFile_;  // PendingContractScanFile / PendingOtherScanFile
+    RowVersion shownVersion_;  // of the row whose name and description are shown
     ScanPicture picture_;  // the picture last decoded for showing, whose size drives the layout
 
     QAction* fitItem_ = nullptr;

@@ -169,3 +169,5 @@ void ServerConnection::rollback() {
 }
 
 QString ServerConnection::databaseName() const { return QString::fromUtf8(PQdb(connection_)); }
+
+int ServerConnection::backendPid() const { return PQbackendPID(connection_); }

@@ -80,6 +80,8 @@ public:
     void rollback();
 
     QString databaseName() const;
+    // The server process serving this connection: how its own notifications are told apart.
+    int backendPid() const;
     pg_conn* handle() const { return connection_; }
 
 private:

@@ -194,3 +194,35 @@ create trigger htqtyj_files after delete or update of qtyjpic on htqtyj
 create function typeof(bigint) returns text language sql immutable as $$
     select case when $1 is null then 'null' else 'blob' end
 $$;
+
+-- Every save of a row a clerk edits counts up its version. A page saves "where <key>=<id>
+-- and rowver=<the version it showed>", so a save over a row another clerk saved since is
+-- refused instead of silently undoing that clerk's work.
+create function count_save() returns trigger language plpgsql as $$
+begin
+    new.rowver := old.rowver + 1;
+    return new;
+end
+$$;
+
+create trigger htmain_saves before update on htmain for each row execute function count_save();
+create trigger httext_saves before update on httext for each row execute function count_save();
+create trigger htfk_saves before update on htfk for each row execute function count_save();
+create trigger htsp_saves before update on htsp for each row execute function count_save();
+create trigger htyj_saves before update on htyj for each row execute function count_save();
+create trigger htqtyj_saves before update on htqtyj for each row execute function count_save();
+create trigger infoset_saves before update on infoset for each row execute function count_save();
+create trigger ghdwinfo_saves before update on ghdwinfo for each row execute function count_save();
+
+-- Every clerk's tree hears when contracts come, go, move or are renamed. The notice leaves
+-- at commit, never after a rollback, and one statement or transaction sends one, however
+-- many rows it changed.
+create function tell_tree_changed() returns trigger language plpgsql as $$
+begin
+    perform pg_notify('tree_changed', '');
+    return null;
+end
+$$;
+
+create trigger htmain_tree after insert or delete or update of concode, conname on htmain
+    for each statement execute function tell_tree_changed();
