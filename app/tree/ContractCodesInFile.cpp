@@ -45,6 +45,19 @@ int LargestTopLevelNumberInFile(ContractQuery& query) {
     }
 }
 
+NewContractRow InsertContractRow(ContractQuery& query, const QString& code, const QDate& today) {
+    const NewContractRow row{LargestContractIdInFile(query) + 1, code};
+    const QString date = sql::dateLiteral(today);
+    QStringList dates;
+    for (int i = 0; i < 7; ++i) dates << date;
+    query.RunCommand(
+        QStringLiteral("insert into htmain "
+                       "(conid,concode,conname,kgrq,jgrq,cprq,qdrq,yfkrq,jsrq,gdrq) values (") %
+        QString::number(row.id) % QLatin1Char(',') % sql::textLiteral(code) %
+        QStringLiteral(",'新合同',") % dates.join(QLatin1Char(',')) % QLatin1Char(')'));
+    return row;
+}
+
 std::optional<QString> FirstFreeChildCodeInFile(ContractQuery& query, const QString& prefix) {
     return FirstFreeChildCode(prefix, [&query](const QString& from) -> std::optional<QString> {
         query.RunQuery(QStringLiteral("select concode from htmain where concode >= ") %

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <optional>
 
@@ -20,3 +21,12 @@ int LargestTopLevelNumberInFile(ContractQuery& query);
 // The code for a new child of `prefix` (empty for the top level), as FirstFreeChildCode
 // gives it for the codes of the file.
 std::optional<QString> FirstFreeChildCodeInFile(ContractQuery& query, const QString& prefix);
+
+// The row of a new contract, "新合同" with today's date in each of its dates, under the next
+// id and the code given. Inside the command's transaction, which on a server holds the
+// write lock, nobody else takes the id or the code between the reading and the writing.
+struct NewContractRow {
+    qint64 id = 0;
+    QString code;
+};
+NewContractRow InsertContractRow(ContractQuery& query, const QString& code, const QDate& today);

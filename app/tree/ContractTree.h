@@ -84,7 +84,6 @@ class ContractTree : public QObject {
     ContractNode* parentFor(const QString& code) const;
     QWidget* messageParent() const;
     void refuse(const QString& text);
-    void insertContract(qint64 id, const QString& code);
     void DeleteContractRows(qint64 id);
     void moveBranch(ContractNode* source, const QString& target);
     // Moves the branch below `targetCode` (empty: to the top level) under the first free

@@ -27,17 +27,6 @@ void ContractTree::refuse(const QString& text) {
     showWarning(desktop_, messageParent(), text, kTitle);
 }
 
-void ContractTree::insertContract(qint64 id, const QString& code) {
-    const QString today = sql::dateLiteral(desktop_.now().date());
-    QStringList dates;
-    for (int i = 0; i < 7; ++i) dates << today;
-    query_.RunCommand(
-        QStringLiteral("insert into htmain "
-                       "(conid,concode,conname,kgrq,jgrq,cprq,qdrq,yfkrq,jsrq,gdrq) values (") %
-        QString::number(id) % QLatin1Char(',') % sql::textLiteral(code) %
-        QStringLiteral(",'新合同',") % dates.join(QLatin1Char(',')) % QLatin1Char(')'));
-}
-
 void ContractTree::writeThenChange(const std::function<QString()>& statements,
                                    const std::function<QString()>& change) {
     QString refusal;
@@ -72,20 +61,17 @@ void ContractTree::writeThenChange(const std::function<QString()>& statements,
 void ContractTree::addContract() {
     // The file, not the tree, says which ids and numbers are taken. Numbers freed by
     // deletions are not handed out again.
-    qint64 id = 0;
-    QString code;
+    NewContractRow row;
     writeThenChange(
         [&] {
             const int largest = LargestTopLevelNumberInFile(query_);
             if (largest >= contractcode::kLargestSibling)
                 return QStringLiteral("顶层合同的编号已用到9999，无法再添加合同");
-            id = LargestContractIdInFile(query_) + 1;
-            code = FormatCodeSegment(largest + 1);
-            insertContract(id, code);
+            row = InsertContractRow(query_, FormatCodeSegment(largest + 1), desktop_.now().date());
             return QString();
         },
         [&] {
-            attachBranch(newNode(id, code, QStringLiteral("新合同")));
+            attachBranch(newNode(row.id, row.code, QStringLiteral("新合同")));
             return QString();
         });
 }
@@ -101,20 +87,17 @@ void ContractTree::addSubContract() {
         refuse(QStringLiteral("所选合同的编号不完整，不能在它下面添加子合同"));
         return;
     }
-    qint64 id = 0;
-    QString code;
+    NewContractRow row;
     writeThenChange(
         [&] {
             const std::optional<QString> free = FirstFreeChildCodeInFile(query_, parentCode);
             if (!free) return QStringLiteral("所选合同的子合同编号已用到9999，无法再添加子合同");
-            id = LargestContractIdInFile(query_) + 1;
-            code = *free;
-            insertContract(id, code);
+            row = InsertContractRow(query_, *free, desktop_.now().date());
             return QString();
         },
         [&] {
-            attachBranch(newNode(id, code, QStringLiteral("新合同")));
-            return code;
+            attachBranch(newNode(row.id, row.code, QStringLiteral("新合同")));
+            return row.code;
         });
 }
 
