@@ -118,11 +118,12 @@ void copyFiles(ServerConnection& source, sqlite3* db, const TransferTable& table
                                        QStringLiteral("),0) from ") + table.name);
     const qint64 expectedBytes = QByteArray(PQgetvalue(expected.get(), 0, 0)).toLongLong();
 
-    source.startRows(QStringLiteral("select c.owner_id, c.data from blobchunk c join ") + table.name +
+    // Raw bytes (binary rows), so the key comes as text to read alike.
+    source.startRows(QStringLiteral("select c.owner_id::text, c.data from blobchunk c join ") + table.name +
                          QStringLiteral(" t on t.") + table.key +
                          QStringLiteral(" = c.owner_id where c.owner_table = $1 and c.owner_column = $2 "
                                         "order by c.owner_id, c.seq"),
-                     {ServerParam::text(table.name), ServerParam::text(column)});
+                     {ServerParam::text(table.name), ServerParam::text(column)}, true);
     std::unique_ptr<BlobHandle> blob;
     qint64 owner = 0;
     int offset = 0;
