@@ -15,7 +15,8 @@ struct TransferTable {
     QStringList values;
     QStringList files;
 
-    // "select <values>, <files>" as the copy reads a table, in key order.
+    // "select <values>, <files>" in key order, as a download reads a table from the server
+    // (where a stored file's column holds only its size).
     QString selectText() const;
     // Every column, values then files, comma-separated.
     QString columnList() const;
