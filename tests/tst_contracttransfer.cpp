@@ -5,6 +5,10 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <QtTest>
 
@@ -226,13 +230,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fault");
         QTest::newRow("cancelled half way") << "cancel";
         QTest::newRow("a value the server refuses, in the last table") << "bad text";
-        QTest::newRow("connection cut half way, as when the program dies") << "cut";
+        QTest::newRow("connection cut half way") << "cut";
+        QTest::newRow("program killed half way") << "kill";
     }
     void unfinishedUploadLeavesTheDatabaseEmpty() {
         QFETCH(QString, fault);
         if (fault == "bad text")  // bytes that are not UTF-8, as an old file may hold
             ContractFileFixture::execute(source, {"insert into ghdwinfo (id, dwmc) values (3, cast(x'b9abcbbe' as text))"});
-        {
+        if (fault == "kill") {
+            // A process of its own that uploads and dies half way, its transaction open.
+            const pid_t child = fork();
+            if (child == 0) {
+                RawFile file(source);
+                ServerConnection target(connectionString());
+                uploadContractFile(file.db(), target, [](qint64 done, qint64 total) {
+                    if (done >= total / 2) raise(SIGKILL);
+                    return true;
+                });
+                _exit(0);
+            }
+            int status = 0;
+            QCOMPARE(waitpid(child, &status, 0), child);
+            QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        } else {
             RawFile file(source);
             ServerConnection target(connectionString());
             const TransferProgress stopHalfWay = [&](qint64 done, qint64 total) {
