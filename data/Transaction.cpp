@@ -39,7 +39,7 @@ Transaction::~Transaction() {
         if (query_.isOnServer()) {
             ServerConnection& server = query_.server();
             if (outermost_) {
-                server.execute(QStringLiteral("rollback"));
+                server.rollback();
             } else {
                 server.execute(QStringLiteral("rollback to savepoint command"));
                 server.execute(QStringLiteral("release savepoint command"));

@@ -1,12 +1,15 @@
 // The connection to a PostgreSQL server under the query object: how it is made and
 // refused, the settings every session gets, one statement per call, commits that were
-// really rollbacks, rows read one at a time, and the server's errors in Chinese.
+// really rollbacks, rows read one at a time, the server's errors in Chinese, the schema
+// made in an empty database, and statement texts as the server runs them.
 #include <libpq-fe.h>
 
 #include <QtTest>
 
 #include "AppError.h"
 #include "ServerConnection.h"
+#include "ServerSchema.h"
+#include "ServerStatementText.h"
 #include "ThrowawayServer.h"
 
 namespace {
@@ -162,6 +165,90 @@ private Q_SLOTS:
         QVERIFY2(error.startsWith(QStringLiteral("与服务器的连接已断开")), qPrintable(error));
         QVERIFY(value(*connection, "select pg_backend_pid()") != pid);
         QCOMPARE(value(*connection, "show lock_timeout"), QStringLiteral("5s"));
+    }
+
+    // A command whose connection is lost half way must not finish on a new one: the server
+    // undid its first part, so its second part would be written alone.
+    void aTransactionLostHalfWayIsNotFinishedOnANewConnection() {
+        connection->execute("begin");
+        connection->execute("insert into t (id) values (1)");
+        ServerConnection(ThrowawayServer::instance().connectionString(database))
+            .execute("select pg_terminate_backend(" + value(*connection, "select pg_backend_pid()") + ")");
+        QVERIFY(errorOf([&] { connection->execute("insert into t (id) values (2)"); })
+                    .startsWith(QStringLiteral("与服务器的连接已断开")));
+        QVERIFY(connection->inTransaction());
+        const QString error = errorOf([&] { connection->execute("insert into t (id) values (3)"); });
+        QVERIFY2(error.startsWith(QStringLiteral("与服务器的连接已断开：进行中的操作已由服务器撤销")), qPrintable(error));
+        connection->rollback();
+        QVERIFY(!connection->inTransaction());
+        QCOMPARE(value(*connection, "select count(*) from t"), QStringLiteral("0"));
+    }
+
+    void theSchemaIsMadeWholeInAnEmptyDatabase() {
+        connection->execute("drop table t");
+        createServerSchema(*connection);
+        verifyServerSchema(*connection);
+        QCOMPARE(value(*connection, "select count(*) from pg_tables where schemaname='public'"), QStringLiteral("9"));
+        // Pinyin for unit names, bytewise codes whose prefix search uses the index.
+        connection->execute("insert into ghdwinfo (id,dwmc) values (1,'张三'),(2,'阿里'),(3,'北京')");
+        QCOMPARE(value(*connection, "select string_agg(dwmc, ',' order by dwmc) from ghdwinfo"),
+                 QStringLiteral("阿里,北京,张三"));
+        connection->execute("set enable_seqscan = off");
+        QVERIFY(value(*connection, "explain select conid from htmain where concode like '0001%'").contains("Index"));
+        QCOMPARE(value(*connection, "select rowver from ghdwinfo where id=1"), QStringLiteral("0"));
+
+        // A second time the database is not empty any more: refused, nothing changed.
+        const QString again = errorOf([&] { createServerSchema(*connection); });
+        QVERIFY2(again.startsWith(QStringLiteral("服务器上的数据库不是空的，其中已有合同数据表：")), qPrintable(again));
+        QCOMPARE(value(*connection, "select count(*) from ghdwinfo"), QStringLiteral("3"));
+    }
+
+    void aSchemaThatFailsHalfWayLeavesNothing() {
+        // Something of the same name that is not ours stops the script near its end.
+        connection->execute("create function typeof(bigint) returns text language sql as $$ select 'x' $$");
+        const QString error = errorOf([&] { createServerSchema(*connection); });
+        QVERIFY2(error.startsWith(QStringLiteral("数据库语句执行出错：")), qPrintable(error));
+        QVERIFY(!connection->inTransaction());
+        QCOMPARE(value(*connection, "select count(*) from pg_tables where schemaname='public'"), QStringLiteral("1"));
+        QVERIFY(errorOf([&] { verifyServerSchema(*connection); })
+                    .startsWith(QStringLiteral("服务器上的数据库中没有合同数据表，不是合同数据库：") + database));
+    }
+
+    void scriptsSplitAtTheirOwnSemicolons() {
+        QCOMPARE(splitSqlScript("create table a (x text default ';'); -- a comment; with one\n"
+                                "create function f() returns int language sql as $$ select 1; $$;\n"
+                                "create function g() returns int language sql as $b$ select 2; $b$\n"),
+                 (QStringList{"create table a (x text default ';')",
+                              "create function f() returns int language sql as $$ select 1; $$",
+                              "create function g() returns int language sql as $b$ select 2; $b$"}));
+    }
+
+    void statementsAsTheServerRunsThem_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("server");
+        QTest::newRow("empty values first")
+            << "select * from ghdwinfo order by sdq asc,dwmc asc"
+            << "select * from ghdwinfo order by sdq asc nulls first,dwmc asc nulls first";
+        QTest::newRow("descending: empty values last")
+            << "select * from htmain order by concode DESC" << "select * from htmain order by concode DESC nulls last";
+        QTest::newRow("qualified terms without direction")
+            << "select m.concode,(select sum(fkje) from htfk where htfk.conid=m.conid) from htmain m order by m.concode,m.conid"
+            << "select m.concode,(select sum(fkje) from htfk where htfk.conid=m.conid) from htmain m order by m.concode nulls first,m.conid nulls first";
+        QTest::newRow("a plain select gets its key's order")
+            << "select fkid,fkname from htfk where conid=5" << "select fkid,fkname from htfk where conid=5 order by fkid";
+        QTest::newRow("whole table, trailing semicolon") << "select * from infoset;" << "select * from infoset order by id";
+        QTest::newRow("aggregate") << "select count(*) as a from htfk where conid=7" << "select count(*) as a from htfk where conid=7";
+        QTest::newRow("max") << "select max(fkid) as a from htfk" << "select max(fkid) as a from htfk";
+        QTest::newRow("not one of ours") << "select relname from pg_class" << "select relname from pg_class";
+        QTest::newRow("order by inside a value")
+            << "select id from infoset where infotext='a order by b'" << "select id from infoset where infotext='a order by b' order by id";
+        QTest::newRow("commands unchanged") << "update htfk set fkname='x' where fkid=1" << "update htfk set fkname='x' where fkid=1";
+        QTest::newRow("already has nulls") << "select * from htfk order by fkrq nulls last" << "select * from htfk order by fkrq nulls last";
+    }
+    void statementsAsTheServerRunsThem() {
+        QFETCH(QString, sql);
+        QFETCH(QString, server);
+        QCOMPARE(serverStatementText(sql), server);
     }
 };
 

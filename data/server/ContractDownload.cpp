@@ -180,11 +180,9 @@ QString downloadContractFile(ServerConnection& source, const QString& templatePa
         fill(source, fresh, progress);
         source.commit();
     } catch (...) {
-        if (source.inTransaction()) {
-            try {
-                source.execute(QStringLiteral("rollback"));
-            } catch (const AppError&) {
-            }
+        try {
+            if (source.inTransaction()) source.rollback();
+        } catch (const AppError&) {
         }
         QFile::remove(fresh);
         throw;

@@ -21,12 +21,11 @@ constexpr int kParamsPerInsert = 30000;
 ServerParam fileValue(sqlite3_stmt* row, int column) {
     switch (sqlite3_column_type(row, column)) {
         case SQLITE_NULL:
-            return {QByteArray(), false, true};
+            return ServerParam::none();
         case SQLITE_INTEGER:
             return ServerParam::number(sqlite3_column_int64(row, column));
         case SQLITE_FLOAT:
-            // 17 digits read back as the same double.
-            return {QByteArray::number(sqlite3_column_double(row, column), 'g', 17), false, false};
+            return ServerParam::real(sqlite3_column_double(row, column));
         default: {
             const auto* bytes = static_cast<const char*>(sqlite3_column_blob(row, column));
             return {QByteArray(bytes, sqlite3_column_bytes(row, column)), false, false};
@@ -86,7 +85,7 @@ public:
             for (int i = 0; i < table_.files.size(); ++i) {
                 const int column = int(table_.values.size()) + i;
                 if (rows.text(column) == QLatin1String("null"))
-                    batch_ << ServerParam{QByteArray(), false, true};
+                    batch_ << ServerParam::none();
                 else
                     batch_ << ServerParam::number(streamFile(table_.files.at(i), rows.int64(keyColumn)));
             }
@@ -144,11 +143,9 @@ void uploadContractFile(sqlite3* source, ServerConnection& target, const Transfe
         meter.finish();
         target.commit();
     } catch (...) {
-        if (target.inTransaction()) {
-            try {
-                target.execute(QStringLiteral("rollback"));
-            } catch (const AppError&) {
-            }
+        try {
+            if (target.inTransaction()) target.rollback();
+        } catch (const AppError&) {
         }
         try {
             Statement(source, QStringLiteral("rollback")).step();

@@ -65,6 +65,9 @@ void ServerConnection::pinSettings() {
 
 void ServerConnection::reopenIfLost() {
     if (PQstatus(connection_) == CONNECTION_OK) return;
+    if (inTransaction_)
+        throw AppError(QStringLiteral("与服务器的连接已断开"),
+                       QStringLiteral("进行中的操作已由服务器撤销，没有写入任何数据"));
     PQreset(connection_);
     if (PQstatus(connection_) != CONNECTION_OK) throw connectionError(connection_);
     pinSettings();
@@ -91,12 +94,20 @@ void ServerConnection::noteCommand(const pg_result* result) {
     rowsChanged_ = QByteArray(PQcmdTuples(const_cast<pg_result*>(result))).toInt();
 }
 
+void ServerConnection::noteTransaction() {
+    // A lost connection answers "unknown": what was known before still holds.
+    const PGTransactionStatusType status = PQtransactionStatus(connection_);
+    if (status == PQTRANS_IDLE) inTransaction_ = false;
+    else if (status == PQTRANS_INTRANS || status == PQTRANS_INERROR) inTransaction_ = true;
+}
+
 PgResult ServerConnection::execute(const QString& sql, const ServerParams& params, bool binaryRows) {
     send(sql, params, binaryRows);
     // The one result of the statement, then the end marker: the connection is free again.
     PgResult result(PQgetResult(connection_));
     while (PgResult rest{PQgetResult(connection_)}) {
     }
+    noteTransaction();
     if (!result || failed(result.get())) throw serverError(connection_, result.get());
     noteCommand(result.get());
     return result;
@@ -120,6 +131,7 @@ PgResult ServerConnection::nextRow() {
     while (PgResult rest{PQgetResult(connection_)}) {
     }
     readingRows_ = false;
+    noteTransaction();
     if (error) throw *error;
     return nullptr;
 }
@@ -131,18 +143,29 @@ void ServerConnection::discardRows() {
     while (PgResult rest{PQgetResult(connection_)}) {
     }
     readingRows_ = false;
-}
-
-bool ServerConnection::inTransaction() const {
-    const PGTransactionStatusType status = PQtransactionStatus(connection_);
-    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+    noteTransaction();
 }
 
 void ServerConnection::commit() {
-    PgResult result = execute(QStringLiteral("commit"));
+    PgResult result;
+    try {
+        result = execute(QStringLiteral("commit"));
+    } catch (const AppError&) {
+        // Lost before or during the commit: the transaction is over either way.
+        if (PQstatus(connection_) != CONNECTION_OK) inTransaction_ = false;
+        throw;
+    }
     if (QByteArray(PQcmdStatus(result.get())) != "COMMIT")
         throw AppError(QStringLiteral("操作中有语句出错，已全部撤销"),
                        QString::fromUtf8(PQcmdStatus(result.get())));
+}
+
+void ServerConnection::rollback() {
+    if (PQstatus(connection_) != CONNECTION_OK) {
+        inTransaction_ = false;
+        return;
+    }
+    execute(QStringLiteral("rollback"));
 }
 
 QString ServerConnection::databaseName() const { return QString::fromUtf8(PQdb(connection_)); }

@@ -24,6 +24,9 @@ struct ServerParam {
     static ServerParam text(const QString& text) { return {text.toUtf8(), false, false}; }
     static ServerParam number(qint64 number) { return {QByteArray::number(number), false, false}; }
     static ServerParam bytes(QByteArray bytes) { return {std::move(bytes), true, false}; }
+    // A double in the shortest text that reads back as the same double.
+    static ServerParam real(double number) { return {QByteArray::number(number, 'g', 17), false, false}; }
+    static ServerParam none() { return {QByteArray(), false, true}; }
 };
 using ServerParams = QList<ServerParam>;
 
@@ -40,7 +43,9 @@ using ServerParams = QList<ServerParam>;
 // Every statement goes through the extended protocol, which refuses a second statement
 // after a semicolon. Failures leave as AppError with a Chinese headline and the server's
 // own detail. A connection found lost before a statement is opened again when no
-// transaction was open on it; one lost inside a transaction fails that transaction.
+// transaction was open on it. One lost inside a transaction stays closed until that
+// transaction is ended by rollback() (or a failed commit()): the server has undone its
+// work, and running the rest of it on a new session would write half a command.
 class ServerConnection {
 public:
     // Connects, or throws AppError naming why not.
@@ -65,11 +70,14 @@ public:
     // Rows changed by the last command (update, insert, delete).
     int rowsChanged() const { return rowsChanged_; }
 
-    // Inside begin ... commit (or a failed transaction not yet rolled back).
-    bool inTransaction() const;
+    // Inside begin ... commit (or a failed or lost transaction not yet ended).
+    bool inTransaction() const { return inTransaction_; }
     // Commits the open transaction; a transaction that failed earlier answers the commit
     // with a rollback, which is reported as the failure it is.
     void commit();
+    // Ends the open transaction undoing its work; on a lost connection there is nothing
+    // left to undo, and the next statement connects again.
+    void rollback();
 
     QString databaseName() const;
     pg_conn* handle() const { return connection_; }
@@ -79,8 +87,10 @@ private:
     void reopenIfLost();
     void send(const QString& sql, const ServerParams& params, bool binaryRows);
     void noteCommand(const pg_result* result);
+    void noteTransaction();
 
     pg_conn* connection_ = nullptr;
     bool readingRows_ = false;
     int rowsChanged_ = 0;
+    bool inTransaction_ = false;
 };

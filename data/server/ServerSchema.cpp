@@ -91,11 +91,9 @@ void createServerSchema(ServerConnection& connection) {
             connection.execute(statement);
         if (ownTransaction) connection.commit();
     } catch (...) {
-        if (ownTransaction && connection.inTransaction()) {
-            try {
-                connection.execute(QStringLiteral("rollback"));
-            } catch (const AppError&) {
-            }
+        try {
+            if (ownTransaction && connection.inTransaction()) connection.rollback();
+        } catch (const AppError&) {
         }
         throw;
     }

@@ -24,6 +24,8 @@ EngineFixture::EngineFixture(Engine engine) : engine_(engine) {
         return;
     }
     ThrowawayServer& server = ThrowawayServer::instance();
+    // Said here as well: an exception out of init() reaches the log without its text.
+    if (!server.problem().isEmpty()) qCritical("%s", qPrintable(server.problem()));
     database_ = server.newDatabase();
     place_ = server.connectionString(database_);
     ServerConnection connection(place_);
