@@ -384,7 +384,7 @@ void Tmainf::showUnfinished() { showWarning(desktop_, this, QStringLiteral("æ­¤å
 // The contract page offers the units' names, so its list follows what the dialog changed.
 void Tmainf::TBItem14Click() {
     {
-        Tghdwform dialog(myquery, guard_, this);
+        Tghdwform dialog(myquery, guard_, this, !canWrite_);
         dialog.exec();
     }
     FillCategoryLists(QStringLiteral("ghdw"));

@@ -24,7 +24,9 @@ class Tghdwform : public QDialog {
         Edited = 2,     // the shown unit was edited: "保存" updates it
     };
 
-    Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent = nullptr);
+    // Read-only (a role of the server that may only read): units are listed, searched and
+    // shown, and nothing can be added, edited or deleted.
+    Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent = nullptr, bool readOnly = false);
 
     EditMode editMode() const { return editMode_; }
 
@@ -66,5 +68,6 @@ class Tghdwform : public QDialog {
     std::vector<QLineEdit*> columnEdits_;
     QPushButton* saveButton_ = nullptr;
     EditMode editMode_ = EditMode::Idle;
+    bool readOnly_ = false;
     bool shown_ = false;
 };

@@ -4,6 +4,8 @@
 #include <libpq-fe.h>
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -13,6 +15,7 @@
 #include "ServerAddress.h"
 #include "ServerConnection.h"
 #include "ServerSchema.h"
+#include "Tghdwform.h"
 #include "ThrowawayServer.h"
 #include "Tmainf.h"
 
@@ -171,6 +174,21 @@ private Q_SLOTS:
         for (const QString& name : kWritingCommands) QVERIFY2(!action(name)->isEnabled(), qPrintable(name));
         for (const QString& name : kReadingCommands) QVERIFY2(action(name)->isEnabled(), qPrintable(name));
         QCOMPARE(accessNote(), QStringLiteral("只读连接：不能修改数据"));
+
+        // The supplier directory still lists and shows the units, and offers no change.
+        QStringList changeable;
+        QTimer::singleShot(0, window.get(), [&] {
+            auto* directory = qobject_cast<Tghdwform*>(QApplication::activeModalWidget());
+            if (!directory) return;
+            changeable << QStringLiteral("(shown)");
+            for (const char* button : {"FlatButton1", "FlatButton2", "FlatButton3"})
+                if (directory->findChild<QPushButton*>(button)->isEnabled()) changeable << button;
+            for (QLineEdit* edit : directory->findChildren<QLineEdit*>())
+                if (!edit->isReadOnly() && edit->objectName() != QStringLiteral("Edit10")) changeable << edit->objectName();
+            directory->close();
+        });
+        action("TBItem55")->trigger();
+        QCOMPARE(changeable, QStringList{QStringLiteral("(shown)")});
 
         openThroughTheDialog(contractFile(QStringLiteral("a.pzq"), QStringLiteral("文件合同")));
         for (const QString& name : kWritingCommands) QVERIFY2(action(name)->isEnabled(), qPrintable(name));
