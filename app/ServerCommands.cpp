@@ -19,7 +19,7 @@ namespace {
 
 // A modal progress dialog whose 取消 stops the copy.
 class TransferDialog {
-public:
+  public:
     TransferDialog(QWidget* parent, const QString& title, const QString& label)
         : dialog_(label, QStringLiteral("取消"), 0, 1000, parent) {
         dialog_.setObjectName(QStringLiteral("transferProgress"));
@@ -37,16 +37,18 @@ public:
     }
     void close() { dialog_.close(); }
 
-private:
+  private:
     QProgressDialog dialog_;
 };
 
 void warn(Desktop& desktop, QWidget* parent, const QString& text) {
-    desktop.showMessage(parent, {text, QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
+    desktop.showMessage(parent,
+                        {text, QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
 }
 
 void inform(Desktop& desktop, QWidget* parent, const QString& text) {
-    desktop.showMessage(parent, {text, QStringLiteral("提示"), MessageIcon::Information, MessageButtons::Ok});
+    desktop.showMessage(
+        parent, {text, QStringLiteral("提示"), MessageIcon::Information, MessageButtons::Ok});
 }
 
 }  // namespace
@@ -63,7 +65,8 @@ void uploadToServer(QWidget* parent, ContractQuery& query, Desktop& desktop) {
         return;
     }
     query.close();
-    TransferDialog progress(parent, QStringLiteral("上传到服务器"), QStringLiteral("正在上传合同文件……"));
+    TransferDialog progress(parent, QStringLiteral("上传到服务器"),
+                            QStringLiteral("正在上传合同文件……"));
     try {
         uploadContractFile(query.database(), *target, progress.report());
     } catch (const TransferCancelled&) {
@@ -72,23 +75,27 @@ void uploadToServer(QWidget* parent, ContractQuery& query, Desktop& desktop) {
         return;
     } catch (const AppError& error) {
         progress.close();
-        warn(desktop, parent, QStringLiteral("上传失败，服务器上的数据库没有改变。\n") + error.text());
+        warn(desktop, parent,
+             QStringLiteral("上传失败，服务器上的数据库没有改变。\n") + error.text());
         return;
     }
     progress.close();
     inform(desktop, parent, QStringLiteral("合同文件已上传到服务器：") + serverPlaceName(*target));
 }
 
-void saveServerAsContractFile(QWidget* parent, ContractQuery& query, Desktop& desktop, const QString& templatePath) {
+void saveServerAsContractFile(QWidget* parent, ContractQuery& query, Desktop& desktop,
+                              const QString& templatePath) {
     const QString chosen = desktop.chooseFileToSave(
         parent, {QStringLiteral("另存为合同文件"), QStringLiteral("合同管理文件(*.pzq)")});
     if (chosen.isEmpty()) return;
     const QString target = newContractFilePath(chosen);
-    if (QFileInfo::exists(target) && !askYesNo(desktop, parent, QStringLiteral("文件已经存在，是否覆盖？"),
-                                               QStringLiteral("确认"), MessageIcon::Question))
+    if (QFileInfo::exists(target) &&
+        !askYesNo(desktop, parent, QStringLiteral("文件已经存在，是否覆盖？"),
+                  QStringLiteral("确认"), MessageIcon::Question))
         return;
     query.close();
-    TransferDialog progress(parent, QStringLiteral("另存为合同文件"), QStringLiteral("正在从服务器另存为合同文件……"));
+    TransferDialog progress(parent, QStringLiteral("另存为合同文件"),
+                            QStringLiteral("正在从服务器另存为合同文件……"));
     QString fresh;
     try {
         fresh = downloadContractFile(query.server(), templatePath, target, progress.report());

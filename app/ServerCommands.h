@@ -17,4 +17,5 @@ void uploadToServer(QWidget* parent, ContractQuery& query, Desktop& desktop);
 // "另存为合同文件…": the database open on the server into a new contract file made from the
 // template, replacing a file of that name only when the person agrees. The window stays
 // on the server.
-void saveServerAsContractFile(QWidget* parent, ContractQuery& query, Desktop& desktop, const QString& templatePath);
+void saveServerAsContractFile(QWidget* parent, ContractQuery& query, Desktop& desktop,
+                              const QString& templatePath);

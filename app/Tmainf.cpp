@@ -283,7 +283,8 @@ void Tmainf::connectToServerClick() {
         myquery.connectToServer(connectionString);
     } catch (const AppError& error) {
         // What was open stays open, and nothing of the window is refreshed.
-        desktop_.showMessage(this, {error.text(), QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
+        desktop_.showMessage(
+            this, {error.text(), QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
         return;
     }
     showOpenContracts();
@@ -292,14 +293,16 @@ void Tmainf::connectToServerClick() {
 void Tmainf::uploadToServerClick() { uploadToServer(this, myquery, desktop_); }
 
 void Tmainf::saveAsContractFileClick() {
-    saveServerAsContractFile(this, myquery, desktop_, QDir(programFolder_).filePath(QStringLiteral("temp.mdb")));
+    saveServerAsContractFile(this, myquery, desktop_,
+                             QDir(programFolder_).filePath(QStringLiteral("temp.mdb")));
 }
 
 // The caption names a database on a server; a read-only role is told in the status bar.
 void Tmainf::showWhereDataLives() {
     const bool onServer = myquery.isOnServer();
     canWrite_ = !onServer || serverAllowsWriting(myquery.server());
-    setWindowTitle(onServer ? kWindowTitle + QStringLiteral(" - ") + serverPlaceName(myquery.server()) : kWindowTitle);
+    setWindowTitle(onServer ? kWindowTitle + QStringLiteral(" - ") + serverPlaceName(myquery.server())
+                            : kWindowTitle);
     accessNote_->setText(canWrite_ ? QString() : QStringLiteral("只读连接：不能修改数据"));
     findChild<QAction*>(QStringLiteral("uploadToServerItem"))->setEnabled(!onServer);
     findChild<QAction*>(QStringLiteral("saveAsContractFileItem"))->setEnabled(onServer);

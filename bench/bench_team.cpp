@@ -56,7 +56,8 @@ const QString& sourceFile() {
         sqlite3* db = openRaw(file);
         exec(db, "begin");
         exec(db, "insert into htmain (conid, concode, conname) values (1, '0001', '合同')");
-        sqlite3_stmt* payment = prepare(db, "insert into htfk (fkid, conid, fkname, fkje) values (?, 1, '付款', ?)");
+        sqlite3_stmt* payment =
+            prepare(db, "insert into htfk (fkid, conid, fkname, fkje) values (?, 1, '付款', ?)");
         for (int i = 1; i <= 1000; ++i) {
             sqlite3_bind_int(payment, 1, i);
             sqlite3_bind_double(payment, 2, i * 10.5);
@@ -71,8 +72,9 @@ const QString& sourceFile() {
         int id = 0;
         for (const StoredFile& file : stored) {
             ++id;
-            const QByteArray insert = QByteArray("insert into ") + file.table + " (" + file.key + ", conid, " +
-                                      file.column + ") values (" + QByteArray::number(id) + ", 1, zeroblob(" +
+            const QByteArray insert = QByteArray("insert into ") + file.table + " (" + file.key +
+                                      ", conid, " + file.column + ") values (" +
+                                      QByteArray::number(id) + ", 1, zeroblob(" +
                                       QByteArray::number(file.size) + "))";
             exec(db, insert.constData());
             sqlite3_blob* blob = nullptr;

@@ -86,7 +86,8 @@ void setFieldText(QLineEdit* edit, const QString& text) {
 
 }  // namespace
 
-Tghdwform::Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent, bool readOnly)
+Tghdwform::Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent,
+                     bool readOnly)
     : QDialog(parent), query_(query), guard_(guard), readOnly_(readOnly) {
     setObjectName(QStringLiteral("ghdwform"));
     setWindowTitle(QStringLiteral("供货单位信息"));

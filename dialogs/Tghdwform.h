@@ -26,7 +26,8 @@ class Tghdwform : public QDialog {
 
     // Read-only (a role of the server that may only read): units are listed, searched and
     // shown, and nothing can be added, edited or deleted.
-    Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent = nullptr, bool readOnly = false);
+    Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent = nullptr,
+              bool readOnly = false);
 
     EditMode editMode() const { return editMode_; }
 

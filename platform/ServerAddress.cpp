@@ -6,13 +6,13 @@
 namespace {
 
 QString quoted(const QString& value) {
-    const bool plain = !value.isEmpty() &&
-                       std::none_of(value.begin(), value.end(), [](QChar c) {
-                           return c.isSpace() || c == QLatin1Char('\'') || c == QLatin1Char('\\');
-                       });
+    const bool plain = !value.isEmpty() && std::none_of(value.begin(), value.end(), [](QChar c) {
+        return c.isSpace() || c == QLatin1Char('\'') || c == QLatin1Char('\\');
+    });
     if (plain) return value;
     QString escaped = value;
-    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('\''), QLatin1String("\\'"));
     return QLatin1Char('\'') + escaped + QLatin1Char('\'');
 }
 
@@ -23,7 +23,8 @@ void addPair(QString& text, const char* key, const QString& value) {
 }
 
 bool isUri(const QString& text) {
-    return text.startsWith(QLatin1String("postgresql://")) || text.startsWith(QLatin1String("postgres://"));
+    return text.startsWith(QLatin1String("postgresql://")) ||
+           text.startsWith(QLatin1String("postgres://"));
 }
 
 }  // namespace
@@ -41,11 +42,15 @@ QString serverConnectionString(const ServerAddress& address) {
     }
     if (isUri(connection)) {
         if (address.password.isEmpty()) return connection;
-        return connection + (connection.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?')) +
-               QLatin1String("password=") + QString::fromLatin1(QUrl::toPercentEncoding(address.password));
+        return connection +
+               (connection.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?')) +
+               QLatin1String("password=") +
+               QString::fromLatin1(QUrl::toPercentEncoding(address.password));
     }
     // A single word is the name of a service in the service file.
-    QString text = connection.contains(QLatin1Char('=')) ? connection : QStringLiteral("service=") + quoted(connection);
+    QString text = connection.contains(QLatin1Char('='))
+                       ? connection
+                       : QStringLiteral("service=") + quoted(connection);
     addPair(text, "password", address.password);
     return text;
 }

@@ -11,7 +11,8 @@ struct ServerAddress {
     QString database;
     QString user;
     QString password;
-    QString connection;  // service name or connection string; when given, the parts above are not used
+    QString
+        connection;  // service name or connection string; when given, the parts above are not used
 };
 
 // The libpq connection string for the address. Values are quoted as libpq reads them, so

@@ -29,7 +29,8 @@ ServerDialog::ServerDialog(const QString& caption, QWidget* parent) : QDialog(pa
     user_ = field("serverUser", QStringLiteral("空：当前系统用户"), this);
     password_ = field("serverPassword", QStringLiteral("空：使用 ~/.pgpass"), this);
     password_->setEchoMode(QLineEdit::Password);
-    connection_ = field("serverConnection", QStringLiteral("service=contracts 或 host=… dbname=…"), this);
+    connection_ =
+        field("serverConnection", QStringLiteral("service=contracts 或 host=… dbname=…"), this);
     form->addRow(QStringLiteral("主机:"), host_);
     form->addRow(QStringLiteral("端口:"), port_);
     form->addRow(QStringLiteral("数据库:"), database_);
@@ -37,9 +38,10 @@ ServerDialog::ServerDialog(const QString& caption, QWidget* parent) : QDialog(pa
     form->addRow(QStringLiteral("密码:"), password_);
     form->addRow(QStringLiteral("或服务名/连接字符串:"), connection_);
     layout->addLayout(form);
-    auto* note = new QLabel(QStringLiteral("填写服务名或连接字符串时，不使用上面的主机、端口、数据库和用户名。"
-                                           "密码只用于本次连接，程序不会保存。"),
-                            this);
+    auto* note = new QLabel(
+        QStringLiteral("填写服务名或连接字符串时，不使用上面的主机、端口、数据库和用户名。"
+                       "密码只用于本次连接，程序不会保存。"),
+        this);
     note->setWordWrap(true);
     layout->addWidget(note);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -51,5 +53,6 @@ ServerDialog::ServerDialog(const QString& caption, QWidget* parent) : QDialog(pa
 }
 
 ServerAddress ServerDialog::address() const {
-    return {host_->text(), port_->text(), database_->text(), user_->text(), password_->text(), connection_->text()};
+    return {host_->text(), port_->text(),     database_->text(),
+            user_->text(), password_->text(), connection_->text()};
 }

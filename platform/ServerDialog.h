@@ -10,12 +10,12 @@ class QLineEdit;
 // connection string in one field. Remembers nothing; the password field shows no text.
 class ServerDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     ServerDialog(const QString& caption, QWidget* parent = nullptr);
 
     ServerAddress address() const;
 
-private:
+  private:
     QLineEdit* host_;
     QLineEdit* port_;
     QLineEdit* database_;

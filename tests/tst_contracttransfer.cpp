@@ -8,9 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
-
 #include <QtTest>
+#include <csignal>
 
 #include "AppError.h"
 #include "ChineseCollation.h"
@@ -26,16 +25,17 @@ namespace {
 
 // The file, opened for the test's own reading and writing.
 class RawFile {
-public:
+  public:
     explicit RawFile(const QString& path) {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE,
+                            nullptr) != SQLITE_OK)
             qFatal("cannot open %s", qPrintable(path));
         registerChineseCollation(db_);
     }
     ~RawFile() { sqlite3_close_v2(db_); }
     sqlite3* db() const { return db_; }
 
-private:
+  private:
     sqlite3* db_ = nullptr;
 };
 
@@ -53,19 +53,23 @@ QStringList tableDump(sqlite3* db, const QString& table) {
                     values << QStringLiteral("null");
                     break;
                 case SQLITE_INTEGER:
-                    values << QStringLiteral("int:") + QString::number(sqlite3_column_int64(rows, column));
+                    values << QStringLiteral("int:") +
+                                  QString::number(sqlite3_column_int64(rows, column));
                     break;
                 case SQLITE_FLOAT:
-                    values << QStringLiteral("real:") + QString::number(sqlite3_column_double(rows, column), 'g', 17);
+                    values << QStringLiteral("real:") +
+                                  QString::number(sqlite3_column_double(rows, column), 'g', 17);
                     break;
                 case SQLITE_TEXT:
                     values << QStringLiteral("text:") +
-                                  QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(rows, column)),
+                                  QString::fromUtf8(reinterpret_cast<const char*>(
+                                                        sqlite3_column_text(rows, column)),
                                                     sqlite3_column_bytes(rows, column));
                     break;
                 default: {
-                    const QByteArray bytes(static_cast<const char*>(sqlite3_column_blob(rows, column)),
-                                           sqlite3_column_bytes(rows, column));
+                    const QByteArray bytes(
+                        static_cast<const char*>(sqlite3_column_blob(rows, column)),
+                        sqlite3_column_bytes(rows, column));
                     values << QStringLiteral("blob:%1:").arg(bytes.size()) +
                                   QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
                 }
@@ -85,10 +89,11 @@ qint64 serverCount(const QString& database, const QString& sql) {
 
 // Relations, functions and collations the database holds of its own (an empty one: none).
 qint64 ownObjects(const QString& database) {
-    return serverCount(database,
-                       "select (select count(*) from pg_class where relnamespace = 'public'::regnamespace)"
-                       " + (select count(*) from pg_proc where pronamespace = 'public'::regnamespace)"
-                       " + (select count(*) from pg_collation where collnamespace = 'public'::regnamespace)");
+    return serverCount(
+        database,
+        "select (select count(*) from pg_class where relnamespace = 'public'::regnamespace)"
+        " + (select count(*) from pg_proc where pronamespace = 'public'::regnamespace)"
+        " + (select count(*) from pg_collation where collnamespace = 'public'::regnamespace)");
 }
 
 }  // namespace
@@ -100,7 +105,9 @@ class ContractTransferTest : public QObject {
     QString source;
     QString database;
 
-    QString connectionString() const { return ThrowawayServer::instance().connectionString(database); }
+    QString connectionString() const {
+        return ThrowawayServer::instance().connectionString(database);
+    }
 
     // A contract file holding every table, the values that differ between the engines, and
     // stored files around the size of a piece: none, empty, one byte, a piece, a piece and
@@ -108,45 +115,56 @@ class ContractTransferTest : public QObject {
     void fillSource() {
         QStringList statements = {"begin"};
         for (int i = 1; i <= 700; ++i)
-            statements << QStringLiteral("insert into htmain (conid, concode, showcode, conname, dwmc, gsje, htjk, "
-                                         "yfjk, kgrq, zhongyao, cfdd) values (%1, '%2', 'HT-%1', '合同%1', '单位%3', "
-                                         "%4, %5, null, '2026-03-15', 'true', '')")
-                              .arg(i)
-                              .arg(i, 4, 10, QLatin1Char('0'))
-                              .arg(i % 7)
-                              .arg(i * 0.1 + 0.2, 0, 'g', 17)
-                              .arg(i % 3 ? QStringLiteral("1e20") : QStringLiteral("100"));
-        statements << "insert into htmain (conid, concode, conname, jgjgg, gczzj) values "
-                      "(701, '00010001', '带''引号''和\\反斜杠', '第一行\r\n第二行', 0.30000000000000004)"
-                   << "insert into htmain (conid) values (702)";
+            statements
+                << QStringLiteral(
+                       "insert into htmain (conid, concode, showcode, conname, dwmc, gsje, htjk, "
+                       "yfjk, kgrq, zhongyao, cfdd) values (%1, '%2', 'HT-%1', '合同%1', '单位%3', "
+                       "%4, %5, null, '2026-03-15', 'true', '')")
+                       .arg(i)
+                       .arg(i, 4, 10, QLatin1Char('0'))
+                       .arg(i % 7)
+                       .arg(i * 0.1 + 0.2, 0, 'g', 17)
+                       .arg(i % 3 ? QStringLiteral("1e20") : QStringLiteral("100"));
+        statements
+            << "insert into htmain (conid, concode, conname, jgjgg, gczzj) values "
+               "(701, '00010001', '带''引号''和\\反斜杠', '第一行\r\n第二行', 0.30000000000000004)"
+            << "insert into htmain (conid) values (702)";
         for (int i = 1; i <= 1200; ++i)
-            statements << QStringLiteral("insert into htfk (fkid, conid, fkname, fkje, fpje, fkrq) values "
-                                         "(%1, %2, '付款%1', %3, %4, '2026-01-%5')")
+            statements << QStringLiteral(
+                              "insert into htfk (fkid, conid, fkname, fkje, fpje, fkrq) values "
+                              "(%1, %2, '付款%1', %3, %4, '2026-01-%5')")
                               .arg(i)
                               .arg(i % 700 + 1)
                               .arg(i * 1234.56, 0, 'g', 17)
                               .arg(-i / 3.0, 0, 'g', 17)
                               .arg(i % 28 + 1, 2, 10, QLatin1Char('0'));
-        statements << "insert into htsp (spid, conid, spname, spje) values (1, 1, '索赔', 12.5), (9, 2, null, null)"
-                   << "insert into httext (id, conid, textname, docfile, rtffile) values "
-                      "(1, 1, '合同正文', randomblob(3145728 + 17), randomblob(1)), (2, 1, '无文件', null, null), "
-                      "(3, 2, '空文件', zeroblob(0), x'00ff00')"
-                   << "insert into htyj (htyjid, conid, htyjname, htyjsm, picfilename, htyjpic) values "
-                      "(1, 1, '原件', '说明', 'a.jpg', randomblob(1048576)), (2, 1, '原件二', '', 'b.jpg', "
-                      "randomblob(1048577)), (5, 3, '无图', null, null, null)"
-                   << "insert into htqtyj (qtyjid, conid, qtyjname, picfilename, qtyjpic) values "
-                      "(1, 1, '其他', 'c.png', randomblob(5000))"
-                   << "insert into infoset (id, infosty, infotext) values (1, 'htlb', '施工'), (2, 'htlb', '监理'), "
-                      "(3, 'bmlb', '工程部')"
-                   << "insert into ghdwinfo (id, dwmc, sdq, dh) values (1, '张三公司', '上海', '021-1234'), "
-                      "(2, '阿里', '北京', null)"
-                   << "commit";
+        statements
+            << "insert into htsp (spid, conid, spname, spje) values (1, 1, '索赔', 12.5), (9, 2, "
+               "null, null)"
+            << "insert into httext (id, conid, textname, docfile, rtffile) values "
+               "(1, 1, '合同正文', randomblob(3145728 + 17), randomblob(1)), (2, 1, '无文件', "
+               "null, null), "
+               "(3, 2, '空文件', zeroblob(0), x'00ff00')"
+            << "insert into htyj (htyjid, conid, htyjname, htyjsm, picfilename, htyjpic) values "
+               "(1, 1, '原件', '说明', 'a.jpg', randomblob(1048576)), (2, 1, '原件二', '', "
+               "'b.jpg', "
+               "randomblob(1048577)), (5, 3, '无图', null, null, null)"
+            << "insert into htqtyj (qtyjid, conid, qtyjname, picfilename, qtyjpic) values "
+               "(1, 1, '其他', 'c.png', randomblob(5000))"
+            << "insert into infoset (id, infosty, infotext) values (1, 'htlb', '施工'), (2, "
+               "'htlb', '监理'), "
+               "(3, 'bmlb', '工程部')"
+            << "insert into ghdwinfo (id, dwmc, sdq, dh) values (1, '张三公司', '上海', "
+               "'021-1234'), "
+               "(2, '阿里', '北京', null)"
+            << "commit";
         ContractFileFixture::execute(source, statements);
     }
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void initTestCase() {
-        QVERIFY2(ThrowawayServer::instance().problem().isEmpty(), qPrintable(ThrowawayServer::instance().problem()));
+        QVERIFY2(ThrowawayServer::instance().problem().isEmpty(),
+                 qPrintable(ThrowawayServer::instance().problem()));
     }
     void init() {
         files = std::make_unique<ContractFileFixture>();
@@ -181,8 +199,8 @@ private Q_SLOTS:
         lastDone = -1;
         {
             ServerConnection connection(connectionString());
-            const QString fresh =
-                downloadContractFile(connection, ContractFileFixture::templatePath(), target, watch);
+            const QString fresh = downloadContractFile(
+                connection, ContractFileFixture::templatePath(), target, watch);
             QCOMPARE(QFileInfo(fresh).absolutePath(), QFileInfo(target).absolutePath());
             QVERIFY(QFile::rename(fresh, target));
         }
@@ -208,7 +226,8 @@ private Q_SLOTS:
         {
             ServerConnection connection(connectionString());
             createServerSchema(connection);
-            if (withRows) connection.execute("insert into htmain (conid, conname) values (9, '已有')");
+            if (withRows)
+                connection.execute("insert into htmain (conid, conname) values (9, '已有')");
         }
         const qint64 objectsBefore = ownObjects(database);
         try {
@@ -236,7 +255,8 @@ private Q_SLOTS:
     void unfinishedUploadLeavesTheDatabaseEmpty() {
         QFETCH(QString, fault);
         if (fault == "bad text")  // bytes that are not UTF-8, as an old file may hold
-            ContractFileFixture::execute(source, {"insert into ghdwinfo (id, dwmc) values (3, cast(x'b9abcbbe' as text))"});
+            ContractFileFixture::execute(
+                source, {"insert into ghdwinfo (id, dwmc) values (3, cast(x'b9abcbbe' as text))"});
         if (fault == "kill") {
             // A process of its own that uploads and dies half way, its transaction open.
             const pid_t child = fork();
@@ -272,7 +292,8 @@ private Q_SLOTS:
         }
         QCOMPARE(ownObjects(database), 0);
 
-        if (fault == "bad text") ContractFileFixture::execute(source, {"delete from ghdwinfo where id = 3"});
+        if (fault == "bad text")
+            ContractFileFixture::execute(source, {"delete from ghdwinfo where id = 3"});
         RawFile file(source);
         ServerConnection target(connectionString());
         uploadContractFile(file.db(), target);
@@ -291,15 +312,18 @@ private Q_SLOTS:
             ServerConnection target(connectionString());
             uploadContractFile(file.db(), target);
             if (fault == "missing piece")
-                target.execute("delete from blobchunk where owner_table = 'htyj' and owner_id = 2 and seq = 1");
+                target.execute(
+                    "delete from blobchunk where owner_table = 'htyj' and owner_id = 2 and seq = "
+                    "1");
         }
         const QString target = files->path(QStringLiteral("kept.pzq"));
         writeKept(target);
         const QStringList before = QDir(files->path(QString())).entryList(QDir::Files);
         ServerConnection connection(connectionString());
         try {
-            downloadContractFile(connection, ContractFileFixture::templatePath(), target,
-                                 [&](qint64 done, qint64 total) { return fault != "cancel" || done < total / 2; });
+            downloadContractFile(
+                connection, ContractFileFixture::templatePath(), target,
+                [&](qint64 done, qint64 total) { return fault != "cancel" || done < total / 2; });
             QFAIL("the download did not fail");
         } catch (const TransferCancelled&) {
             QCOMPARE(fault, QStringLiteral("cancel"));
@@ -311,7 +335,7 @@ private Q_SLOTS:
         QVERIFY(!connection.inTransaction());
     }
 
-private:
+  private:
     static void writeKept(const QString& path) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));

@@ -25,9 +25,11 @@ const QString kTitle = QStringLiteral("Vemora合同管理软件");
 const QString kReader = QStringLiteral("vemora_reader");
 
 // Commands that change contracts, and some that only read.
-const QStringList kWritingCommands = {"TBItem31", "TBItem26", "TBItem30", "TBItem27", "TBItem24", "TBItem21",
-                                      "TBItem5",  "TBItem4",  "TBItem3",  "TBItem2",  "TBItem32", "TBItem34"};
-const QStringList kReadingCommands = {"TBItem19", "TBItem55", "exportRegisterItem", "saveAsContractFileItem"};
+const QStringList kWritingCommands = {"TBItem31", "TBItem26", "TBItem30", "TBItem27",
+                                      "TBItem24", "TBItem21", "TBItem5",  "TBItem4",
+                                      "TBItem3",  "TBItem2",  "TBItem32", "TBItem34"};
+const QStringList kReadingCommands = {"TBItem19", "TBItem55", "exportRegisterItem",
+                                      "saveAsContractFileItem"};
 
 QStringList treeTexts(QTreeWidget* view) {
     QStringList texts;
@@ -50,7 +52,9 @@ class ServerWindowTest : public QObject {
     QStringList databases;
 
     QAction* action(const QString& name) const { return window->findChild<QAction*>(name); }
-    QString accessNote() const { return window->findChild<QLabel*>(QStringLiteral("accessNote"))->text(); }
+    QString accessNote() const {
+        return window->findChild<QLabel*>(QStringLiteral("accessNote"))->text();
+    }
     QStringList tree() const { return treeTexts(window->tree().view()); }
 
     // A database of the throwaway server, with our tables and the contracts named.
@@ -59,9 +63,11 @@ class ServerWindowTest : public QObject {
         ServerConnection connection(ThrowawayServer::instance().connectionString(database));
         createServerSchema(connection);
         for (int i = 0; i < names.size(); ++i)
-            connection.execute("insert into htmain (conid, concode, conname) values ($1, $2, $3)",
-                               {ServerParam::number(i + 1), ServerParam::text(QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0'))),
-                                ServerParam::text(names.at(i))});
+            connection.execute(
+                "insert into htmain (conid, concode, conname) values ($1, $2, $3)",
+                {ServerParam::number(i + 1),
+                 ServerParam::text(QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0'))),
+                 ServerParam::text(names.at(i))});
         connection.execute("grant select on all tables in schema public to " + kReader);
         return database;
     }
@@ -72,7 +78,8 @@ class ServerWindowTest : public QObject {
     QString contractFile(const QString& name, const QString& contract) {
         const QString path = files->newContractFile(name);
         ContractFileFixture::execute(
-            path, {"insert into htmain (conid, concode, conname) values (1, '0001', '" + contract + "')"});
+            path, {"insert into htmain (conid, concode, conname) values (1, '0001', '" + contract +
+                   "')"});
         return path;
     }
     void connectThroughTheMenu(const QString& connectionString) {
@@ -87,9 +94,10 @@ class ServerWindowTest : public QObject {
         return ThrowawayServer::instance().connectionString(database) + extra;
     }
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void initTestCase() {
-        QVERIFY2(ThrowawayServer::instance().problem().isEmpty(), qPrintable(ThrowawayServer::instance().problem()));
+        QVERIFY2(ThrowawayServer::instance().problem().isEmpty(),
+                 qPrintable(ThrowawayServer::instance().problem()));
         ServerConnection admin(serverOf(QStringLiteral("postgres")));
         admin.execute("create role " + kReader + " login");
     }
@@ -104,19 +112,22 @@ private Q_SLOTS:
         window.reset();
         desktop.reset();
         files.reset();
-        for (const QString& database : databases) ThrowawayServer::instance().dropDatabase(database);
+        for (const QString& database : databases)
+            ThrowawayServer::instance().dropDatabase(database);
         databases.clear();
     }
 
     void connectingShowsTheServersContracts() {
         QVERIFY(!action("uploadToServerItem")->isEnabled());
         QVERIFY(!action("saveAsContractFileItem")->isEnabled());
-        const QString database = contractDatabase({QStringLiteral("服务器合同甲"), QStringLiteral("服务器合同乙")});
+        const QString database =
+            contractDatabase({QStringLiteral("服务器合同甲"), QStringLiteral("服务器合同乙")});
         connectThroughTheMenu(serverOf(database));
         QCOMPARE(desktop->serverDialogs, QStringList{QStringLiteral("连接服务器")});
         QVERIFY2(desktop->messages.isEmpty(), qPrintable(desktop->messageTexts().join('\n')));
         QVERIFY(window->query().isOnServer());
-        QCOMPARE(window->windowTitle(), kTitle + QStringLiteral(" - ") + database + QStringLiteral("@本机"));
+        QCOMPARE(window->windowTitle(),
+                 kTitle + QStringLiteral(" - ") + database + QStringLiteral("@本机"));
         QVERIFY(tree().contains(QStringLiteral("服务器合同甲")));
         QVERIFY(tree().contains(QStringLiteral("服务器合同乙")));
         for (const QString& name : kWritingCommands + kReadingCommands)
@@ -137,9 +148,12 @@ private Q_SLOTS:
     void refusedConnectionLeavesTheWindowAsItWas_data() {
         QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("headline");
-        QTest::newRow("no server there") << "host=/tmp/vpg-nowhere connect_timeout=2" << "无法连接到服务器";
-        QTest::newRow("a database without our tables") << "empty" << "不是合同数据库";
-        QTest::newRow("cancelled dialog") << "" << "";
+        QTest::newRow("no server there") << "host=/tmp/vpg-nowhere connect_timeout=2"
+                                         << "无法连接到服务器";
+        QTest::newRow("a database without our tables") << "empty"
+                                                       << "不是合同数据库";
+        QTest::newRow("cancelled dialog") << ""
+                                          << "";
     }
     void refusedConnectionLeavesTheWindowAsItWas() {
         QFETCH(QString, where);
@@ -154,7 +168,8 @@ private Q_SLOTS:
             QVERIFY(desktop->messages.isEmpty());
         } else {
             QCOMPARE(desktop->messages.size(), 1);
-            QVERIFY2(desktop->lastMessage().text.contains(headline), qPrintable(desktop->lastMessage().text));
+            QVERIFY2(desktop->lastMessage().text.contains(headline),
+                     qPrintable(desktop->lastMessage().text));
         }
         QVERIFY(!window->query().isOnServer());
         QCOMPARE(window->query().contractFile(), file);
@@ -171,8 +186,10 @@ private Q_SLOTS:
         connectThroughTheMenu(serverOf(database, " user=" + kReader));
         QVERIFY2(desktop->messages.isEmpty(), qPrintable(desktop->messageTexts().join('\n')));
         QVERIFY(tree().contains(QStringLiteral("只读合同")));
-        for (const QString& name : kWritingCommands) QVERIFY2(!action(name)->isEnabled(), qPrintable(name));
-        for (const QString& name : kReadingCommands) QVERIFY2(action(name)->isEnabled(), qPrintable(name));
+        for (const QString& name : kWritingCommands)
+            QVERIFY2(!action(name)->isEnabled(), qPrintable(name));
+        for (const QString& name : kReadingCommands)
+            QVERIFY2(action(name)->isEnabled(), qPrintable(name));
         QCOMPARE(accessNote(), QStringLiteral("只读连接：不能修改数据"));
 
         // The supplier directory still lists and shows the units, and offers no change.
@@ -184,14 +201,16 @@ private Q_SLOTS:
             for (const char* button : {"FlatButton1", "FlatButton2", "FlatButton3"})
                 if (directory->findChild<QPushButton*>(button)->isEnabled()) changeable << button;
             for (QLineEdit* edit : directory->findChildren<QLineEdit*>())
-                if (!edit->isReadOnly() && edit->objectName() != QStringLiteral("Edit10")) changeable << edit->objectName();
+                if (!edit->isReadOnly() && edit->objectName() != QStringLiteral("Edit10"))
+                    changeable << edit->objectName();
             directory->close();
         });
         action("TBItem55")->trigger();
         QCOMPARE(changeable, QStringList{QStringLiteral("(shown)")});
 
         openThroughTheDialog(contractFile(QStringLiteral("a.pzq"), QStringLiteral("文件合同")));
-        for (const QString& name : kWritingCommands) QVERIFY2(action(name)->isEnabled(), qPrintable(name));
+        for (const QString& name : kWritingCommands)
+            QVERIFY2(action(name)->isEnabled(), qPrintable(name));
         QVERIFY(accessNote().isEmpty());
     }
 
@@ -201,8 +220,8 @@ private Q_SLOTS:
         desktop->servers.enqueue(serverOf(database));
         action("uploadToServerItem")->trigger();
         QCOMPARE(desktop->serverDialogs, QStringList{QStringLiteral("上传到服务器")});
-        QCOMPARE(desktop->messageTexts(), QStringList{QStringLiteral("合同文件已上传到服务器：") + database +
-                                                      QStringLiteral("@本机")});
+        QCOMPARE(desktop->messageTexts(), QStringList{QStringLiteral("合同文件已上传到服务器：") +
+                                                      database + QStringLiteral("@本机")});
         QVERIFY(!window->query().isOnServer());  // the window stays on the file
 
         // A second upload into the same database is refused, the database unchanged.
@@ -217,7 +236,8 @@ private Q_SLOTS:
         desktop->filesToSave.enqueue(copy);
         desktop->messages.clear();
         action("saveAsContractFileItem")->trigger();
-        QCOMPARE(desktop->messageTexts(), QStringList{QStringLiteral("已另存为合同文件：") + copy + ".pzq"});
+        QCOMPARE(desktop->messageTexts(),
+                 QStringList{QStringLiteral("已另存为合同文件：") + copy + ".pzq"});
         QVERIFY(window->query().isOnServer());
         QCOMPARE(QDir(files->path(QString())).entryList({"*.new-*"}, QDir::Files), QStringList());
 
@@ -233,11 +253,13 @@ private Q_SLOTS:
         QVERIFY(desktop->messages.isEmpty());
         {
             ServerConnection admin(serverOf(QStringLiteral("postgres")));
-            admin.execute("select pg_terminate_backend(pid) from pg_stat_activity where datname = $1",
-                          {ServerParam::text(database)});
+            admin.execute(
+                "select pg_terminate_backend(pid) from pg_stat_activity where datname = $1",
+                {ServerParam::text(database)});
         }
         QTreeWidget* view = window->tree().view();
-        const QList<QTreeWidgetItem*> items = view->findItems(QStringLiteral("乙"), Qt::MatchRecursive);
+        const QList<QTreeWidgetItem*> items =
+            view->findItems(QStringLiteral("乙"), Qt::MatchRecursive);
         QCOMPARE(items.size(), 1);
         view->setCurrentItem(items.first());
         QCOMPARE(desktop->messages.size(), 1);
@@ -251,24 +273,27 @@ private Q_SLOTS:
 
     // What the server dialog hands to libpq, read back the way libpq reads it.
     void connectionStringsMeanWhatWasTyped_data() {
-        QTest::addColumn<QStringList>("typed");     // host, port, database, user, password, connection
+        QTest::addColumn<QStringList>("typed");  // host, port, database, user, password, connection
         QTest::addColumn<QStringList>("expected");  // keyword=value pairs libpq finds
         QTest::newRow("parts") << QStringList{"db.lan", "5433", "contracts", "clerk1", "", ""}
-                               << QStringList{"host=db.lan", "port=5433", "dbname=contracts", "user=clerk1"};
+                               << QStringList{"host=db.lan", "port=5433", "dbname=contracts",
+                                              "user=clerk1"};
         QTest::newRow("password with space, quote and backslash")
             << QStringList{"db.lan", "", "合同库", "clerk1", "a b'c\\d", ""}
             << QStringList{"host=db.lan", "dbname=合同库", "user=clerk1", "password=a b'c\\d"};
-        QTest::newRow("empty parts left to libpq") << QStringList{"", "", "contracts", "", "", ""}
-                                                   << QStringList{"dbname=contracts"};
+        QTest::newRow("empty parts left to libpq")
+            << QStringList{"", "", "contracts", "", "", ""} << QStringList{"dbname=contracts"};
         QTest::newRow("service name") << QStringList{"ignored", "", "", "", "", "contracts"}
                                       << QStringList{"service=contracts"};
-        QTest::newRow("service name with password") << QStringList{"", "", "", "", "p w", " contracts "}
-                                                    << QStringList{"service=contracts", "password=p w"};
+        QTest::newRow("service name with password")
+            << QStringList{"", "", "", "", "p w", " contracts "}
+            << QStringList{"service=contracts", "password=p w"};
         QTest::newRow("key=value string with password")
             << QStringList{"", "", "", "", "s3", "host=db.lan dbname=contracts sslmode=require"}
             << QStringList{"host=db.lan", "dbname=contracts", "sslmode=require", "password=s3"};
-        QTest::newRow("URI with password") << QStringList{"", "", "", "", "p&w?", "postgresql://clerk1@db.lan/contracts"}
-                                           << QStringList{"host=db.lan", "dbname=contracts", "user=clerk1", "password=p&w?"};
+        QTest::newRow("URI with password")
+            << QStringList{"", "", "", "", "p&w?", "postgresql://clerk1@db.lan/contracts"}
+            << QStringList{"host=db.lan", "dbname=contracts", "user=clerk1", "password=p&w?"};
     }
     void connectionStringsMeanWhatWasTyped() {
         QFETCH(QStringList, typed);
@@ -280,7 +305,8 @@ private Q_SLOTS:
         QVERIFY2(options, error);
         QStringList found;
         for (PQconninfoOption* option = options; option->keyword; ++option)
-            if (option->val) found << QString::fromUtf8(option->keyword) + '=' + QString::fromUtf8(option->val);
+            if (option->val)
+                found << QString::fromUtf8(option->keyword) + '=' + QString::fromUtf8(option->val);
         PQconninfoFree(options);
         found.sort();
         expected.sort();

@@ -22,9 +22,10 @@ constexpr Oid kInt2 = 21, kInt4 = 23, kInt8 = 20, kFloat4 = 700, kFloat8 = 701;
 
 // The fresh file, closed on every path.
 class FreshFile {
-public:
+  public:
     explicit FreshFile(const QString& path) {
-        const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+        const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_,
+                                       SQLITE_OPEN_READWRITE, nullptr);
         if (rc != SQLITE_OK) {
             const AppError error = engineError(db_, rc);
             sqlite3_close_v2(db_);
@@ -40,7 +41,7 @@ public:
     sqlite3* db() const { return db_; }
     void run(const char* sql) { Statement(db_, QString::fromLatin1(sql)).step(); }
 
-private:
+  private:
     sqlite3* db_ = nullptr;
 };
 
@@ -78,7 +79,8 @@ qint64 countSteps(ServerConnection& source, const std::vector<TransferTable>& ta
     qint64 steps = 0;
     for (const TransferTable& table : tables) {
         QString sql = QStringLiteral("select count(*)");
-        for (const QString& file : table.files) sql += QStringLiteral(", coalesce(sum(") + file + QStringLiteral("),0)");
+        for (const QString& file : table.files)
+            sql += QStringLiteral(", coalesce(sum(") + file + QStringLiteral("),0)");
         PgResult count = source.execute(sql + QStringLiteral(" from ") + table.name);
         steps += QByteArray(PQgetvalue(count.get(), 0, 0)).toLongLong();
         for (int i = 1; i <= table.files.size(); ++i)
@@ -87,12 +89,14 @@ qint64 countSteps(ServerConnection& source, const std::vector<TransferTable>& ta
     return steps;
 }
 
-void copyRows(ServerConnection& source, sqlite3* db, const TransferTable& table, TransferMeter& meter) {
+void copyRows(ServerConnection& source, sqlite3* db, const TransferTable& table,
+              TransferMeter& meter) {
     const int width = int(table.values.size() + table.files.size());
     QString marks = QStringLiteral("?");
     for (int i = 1; i < width; ++i) marks += QStringLiteral(",?");
-    Statement insert(db, QStringLiteral("insert into ") + table.name + QStringLiteral(" (") + table.columnList() +
-                             QStringLiteral(") values (") + marks + QLatin1Char(')'));
+    Statement insert(db, QStringLiteral("insert into ") + table.name + QStringLiteral(" (") +
+                             table.columnList() + QStringLiteral(") values (") + marks +
+                             QLatin1Char(')'));
     source.startRows(table.selectText());
     while (PgResult row = source.nextRow()) {
         for (int column = 0; column < table.values.size(); ++column)
@@ -102,7 +106,8 @@ void copyRows(ServerConnection& source, sqlite3* db, const TransferTable& table,
             if (PQgetisnull(row.get(), 0, column))
                 insert.bindNull(column + 1);
             else
-                insert.bindZeroBlob(column + 1, QByteArray(PQgetvalue(row.get(), 0, column)).toLongLong());
+                insert.bindZeroBlob(column + 1,
+                                    QByteArray(PQgetvalue(row.get(), 0, column)).toLongLong());
         }
         insert.step();
         insert.reset();
@@ -112,18 +117,19 @@ void copyRows(ServerConnection& source, sqlite3* db, const TransferTable& table,
 
 // The pieces of one column's files, in order, written into the room the rows made. Every
 // piece must land inside its file, and all of them must fill every file exactly.
-void copyFiles(ServerConnection& source, sqlite3* db, const TransferTable& table, const QString& column,
-               TransferMeter& meter) {
+void copyFiles(ServerConnection& source, sqlite3* db, const TransferTable& table,
+               const QString& column, TransferMeter& meter) {
     PgResult expected = source.execute(QStringLiteral("select coalesce(sum(") + column +
                                        QStringLiteral("),0) from ") + table.name);
     const qint64 expectedBytes = QByteArray(PQgetvalue(expected.get(), 0, 0)).toLongLong();
 
     // Raw bytes (binary rows), so the key comes as text to read alike.
-    source.startRows(QStringLiteral("select c.owner_id::text, c.data from blobchunk c join ") + table.name +
-                         QStringLiteral(" t on t.") + table.key +
-                         QStringLiteral(" = c.owner_id where c.owner_table = $1 and c.owner_column = $2 "
-                                        "order by c.owner_id, c.seq"),
-                     {ServerParam::text(table.name), ServerParam::text(column)}, true);
+    source.startRows(
+        QStringLiteral("select c.owner_id::text, c.data from blobchunk c join ") + table.name +
+            QStringLiteral(" t on t.") + table.key +
+            QStringLiteral(" = c.owner_id where c.owner_table = $1 and c.owner_column = $2 "
+                           "order by c.owner_id, c.seq"),
+        {ServerParam::text(table.name), ServerParam::text(column)}, true);
     std::unique_ptr<BlobHandle> blob;
     qint64 owner = 0;
     int offset = 0;
@@ -140,7 +146,8 @@ void copyFiles(ServerConnection& source, sqlite3* db, const TransferTable& table
             offset = 0;
             blob = std::make_unique<BlobHandle>(db, table.name, column, id, true);
         }
-        const QByteArray piece = QByteArray::fromRawData(PQgetvalue(row.get(), 0, 1), PQgetlength(row.get(), 0, 1));
+        const QByteArray piece =
+            QByteArray::fromRawData(PQgetvalue(row.get(), 0, 1), PQgetlength(row.get(), 0, 1));
         if (qint64(offset) + piece.size() > blob->size()) throw incomplete();
         blob->write(piece.constData(), int(piece.size()), offset);
         offset += int(piece.size());
@@ -149,8 +156,10 @@ void copyFiles(ServerConnection& source, sqlite3* db, const TransferTable& table
     }
     if (blob && offset != blob->size()) throw incomplete();
     if (written != expectedBytes)
-        throw AppError(QStringLiteral("服务器上存储的文件不完整"),
-                       QStringLiteral("%1.%2: %3 / %4").arg(table.name, column).arg(written).arg(expectedBytes));
+        throw AppError(QStringLiteral("服务器上存储的文件不完整"), QStringLiteral("%1.%2: %3 / %4")
+                                                                       .arg(table.name, column)
+                                                                       .arg(written)
+                                                                       .arg(expectedBytes));
 }
 
 void fill(ServerConnection& source, const QString& path, const TransferProgress& progress) {
@@ -161,7 +170,8 @@ void fill(ServerConnection& source, const QString& path, const TransferProgress&
     file.run("begin");
     for (const TransferTable& table : tables) {
         copyRows(source, file.db(), table, meter);
-        for (const QString& column : table.files) copyFiles(source, file.db(), table, column, meter);
+        for (const QString& column : table.files)
+            copyFiles(source, file.db(), table, column, meter);
     }
     meter.finish();
     file.run("commit");
@@ -169,11 +179,12 @@ void fill(ServerConnection& source, const QString& path, const TransferProgress&
 
 }  // namespace
 
-QString downloadContractFile(ServerConnection& source, const QString& templatePath, const QString& target,
-                             const TransferProgress& progress) {
+QString downloadContractFile(ServerConnection& source, const QString& templatePath,
+                             const QString& target, const TransferProgress& progress) {
     const QString fresh = copyTemplateBeside(templatePath, target);
     if (fresh.isEmpty())
-        throw AppError(QStringLiteral("无法在目标文件夹中新建合同文件"), QDir::toNativeSeparators(target));
+        throw AppError(QStringLiteral("无法在目标文件夹中新建合同文件"),
+                       QDir::toNativeSeparators(target));
     try {
         // One snapshot of the database for every table, while other clerks write.
         source.execute(QStringLiteral("begin isolation level repeatable read, read only"));

@@ -15,5 +15,5 @@ class ServerConnection;
 // Returns the path of the complete file, which the caller renames onto the target. On
 // any failure, or when cancelled (TransferCancelled), nothing is left beside the target
 // and the target itself is never touched.
-QString downloadContractFile(ServerConnection& source, const QString& templatePath, const QString& target,
-                             const TransferProgress& progress = {});
+QString downloadContractFile(ServerConnection& source, const QString& templatePath,
+                             const QString& target, const TransferProgress& progress = {});

@@ -35,8 +35,8 @@ ServerParam fileValue(sqlite3_stmt* row, int column) {
 
 QString insertText(const TransferTable& table, int rows) {
     const int width = int(table.values.size() + table.files.size());
-    QString sql = QStringLiteral("insert into ") + table.name + QStringLiteral(" (") + table.columnList() +
-                  QStringLiteral(") values ");
+    QString sql = QStringLiteral("insert into ") + table.name + QStringLiteral(" (") +
+                  table.columnList() + QStringLiteral(") values ");
     int param = 1;
     for (int row = 0; row < rows; ++row) {
         sql += row ? QStringLiteral(",(") : QStringLiteral("(");
@@ -64,8 +64,9 @@ qint64 countSteps(sqlite3* db, const std::vector<TransferTable>& tables) {
 }
 
 class TableUpload {
-public:
-    TableUpload(sqlite3* db, ServerConnection& target, const TransferTable& table, TransferMeter& meter)
+  public:
+    TableUpload(sqlite3* db, ServerConnection& target, const TransferTable& table,
+                TransferMeter& meter)
         : db_(db), target_(target), table_(table), meter_(meter) {
         const int width = int(table.values.size() + table.files.size());
         batchRows_ = qMax(1, qMin(kRowsPerInsert, kParamsPerInsert / width));
@@ -76,8 +77,10 @@ public:
         // A stored file's own column would bring the whole file into memory with its row;
         // its kind does not, and the bytes follow through a blob handle.
         QString sql = QStringLiteral("select ") + table_.values.join(QLatin1Char(','));
-        for (const QString& file : table_.files) sql += QStringLiteral(", typeof(") + file + QLatin1Char(')');
-        Statement rows(db_, sql + QStringLiteral(" from ") + table_.name + QStringLiteral(" order by ") + table_.key);
+        for (const QString& file : table_.files)
+            sql += QStringLiteral(", typeof(") + file + QLatin1Char(')');
+        Statement rows(db_, sql + QStringLiteral(" from ") + table_.name +
+                                QStringLiteral(" order by ") + table_.key);
         const int keyColumn = int(table_.values.indexOf(table_.key));
         while (rows.step()) {
             for (int column = 0; column < table_.values.size(); ++column)
@@ -87,7 +90,8 @@ public:
                 if (rows.text(column) == QLatin1String("null"))
                     batch_ << ServerParam::none();
                 else
-                    batch_ << ServerParam::number(streamFile(table_.files.at(i), rows.int64(keyColumn)));
+                    batch_ << ServerParam::number(
+                        streamFile(table_.files.at(i), rows.int64(keyColumn)));
             }
             if (++batchCount_ == batchRows_) sendBatch();
             meter_.advance(1);
@@ -95,7 +99,7 @@ public:
         sendBatch();
     }
 
-private:
+  private:
     qint64 streamFile(const QString& column, qint64 id) {
         BlobHandle blob(db_, table_.name, column, id, false);
         BlobChunkWriter writer(target_, table_.name, id, column);
@@ -113,7 +117,8 @@ private:
 
     void sendBatch() {
         if (batchCount_ == 0) return;
-        target_.execute(batchCount_ == batchRows_ ? fullInsert_ : insertText(table_, batchCount_), batch_);
+        target_.execute(batchCount_ == batchRows_ ? fullInsert_ : insertText(table_, batchCount_),
+                        batch_);
         batch_.clear();
         batchCount_ = 0;
     }
@@ -130,7 +135,8 @@ private:
 
 }  // namespace
 
-void uploadContractFile(sqlite3* source, ServerConnection& target, const TransferProgress& progress) {
+void uploadContractFile(sqlite3* source, ServerConnection& target,
+                        const TransferProgress& progress) {
     const std::vector<TransferTable> tables = transferTables(source);
     // The file is read in one read transaction, so the copy is of one moment of it.
     Statement(source, QStringLiteral("begin")).step();

@@ -13,4 +13,5 @@ struct sqlite3;
 // refused with nothing written, and a copy that fails, is cancelled (TransferCancelled)
 // or whose program dies on the way leaves the database as empty as it was. The file is
 // only read.
-void uploadContractFile(sqlite3* source, ServerConnection& target, const TransferProgress& progress = {});
+void uploadContractFile(sqlite3* source, ServerConnection& target,
+                        const TransferProgress& progress = {});

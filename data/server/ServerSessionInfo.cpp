@@ -5,9 +5,10 @@
 #include "ServerConnection.h"
 
 bool serverAllowsWriting(ServerConnection& connection) {
-    PgResult result = connection.execute(
-        QStringLiteral("select has_table_privilege('htmain', 'INSERT') and has_table_privilege('htmain', 'UPDATE') "
-                       "and has_table_privilege('htmain', 'DELETE')"));
+    PgResult result =
+        connection.execute(QStringLiteral("select has_table_privilege('htmain', 'INSERT') and "
+                                          "has_table_privilege('htmain', 'UPDATE') "
+                                          "and has_table_privilege('htmain', 'DELETE')"));
     return QByteArray(PQgetvalue(result.get(), 0, 0)) == "t";
 }
 

@@ -12,7 +12,7 @@ using TransferProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // The person stopped the copy; what it had written is gone.
 class TransferCancelled : public AppError {
-public:
+  public:
     TransferCancelled();
 };
 
@@ -20,7 +20,7 @@ public:
 // (a report lets the window repaint, which costs more than a row). Throws
 // TransferCancelled when the report answers false.
 class TransferMeter {
-public:
+  public:
     TransferMeter(const TransferProgress& progress, qint64 total);
 
     void advance(qint64 steps);
@@ -28,7 +28,7 @@ public:
     // Reports the end (done = total).
     void finish();
 
-private:
+  private:
     void report();
 
     const TransferProgress& progress_;
