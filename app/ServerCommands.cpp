@@ -1,5 +1,6 @@
 #include "ServerCommands.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <memory>
@@ -32,6 +33,9 @@ class TransferDialog {
     TransferProgress report() {
         return [this](qint64 done, qint64 total) {
             dialog_.setValue(int(done * 1000 / qMax<qint64>(total, 1)));
+            // The dialog itself looks at 取消 only when its bar moves; a large file moves it
+            // seldom, so the click is fetched here at every report.
+            QCoreApplication::processEvents();
             return !dialog_.wasCanceled();
         };
     }

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -243,6 +244,24 @@ class ServerWindowTest : public QObject {
 
         openThroughTheDialog(copy + ".pzq");
         QCOMPARE(tree().count(QStringLiteral("上传的合同")), 1);
+    }
+
+    void cancellingTheUploadLeavesTheDatabaseEmpty() {
+        openThroughTheDialog(contractFile(QStringLiteral("a.pzq"), QStringLiteral("上传的合同")));
+        const QString database = emptyDatabase();
+        desktop->servers.enqueue(serverOf(database));
+        QTimer::singleShot(0, window.get(), [this] {
+            if (auto* progress =
+                    window->findChild<QProgressDialog*>(QStringLiteral("transferProgress")))
+                progress->cancel();
+        });
+        action("uploadToServerItem")->trigger();
+        QCOMPARE(desktop->messageTexts(),
+                 QStringList{QStringLiteral("上传已取消，服务器上的数据库没有改变")});
+        ServerConnection check(serverOf(database));
+        PgResult tables = check.execute(
+            "select count(*) from pg_class where relnamespace = 'public'::regnamespace");
+        QCOMPARE(QByteArray(PQgetvalue(tables.get(), 0, 0)), QByteArray("0"));
     }
 
     // A connection cut between commands fails the next command with a clear message;
