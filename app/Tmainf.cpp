@@ -1,5 +1,6 @@
 #include "Tmainf.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -26,6 +28,8 @@
 #include "LibreOfficeConverter.h"
 #include "ReportCommands.h"
 #include "ServerCommands.h"
+#include "ServerConnection.h"
+#include "ServerListener.h"
 #include "ServerSessionInfo.h"
 #include "Taboutf.h"
 #include "Tghdwform.h"
@@ -244,6 +248,8 @@ void Tmainf::showOpenContracts() {
 bool Tmainf::ConnectContractFile(const QString& path) {
     try {
         myquery.setContractFile(path);
+        delete listener_;
+        listener_ = nullptr;
         return true;
     } catch (const ContractFileInUse& inUse) {
         // The open file stays the open one, and nothing of the window is refreshed.
@@ -287,7 +293,40 @@ void Tmainf::connectToServerClick() {
             this, {error.text(), QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
         return;
     }
+    listenToServer(connectionString);
     showOpenContracts();
+}
+
+void Tmainf::listenToServer(const QString& connectionString) {
+    delete listener_;
+    listener_ = nullptr;
+    try {
+        listener_ = new ServerListener(
+            connectionString, [this] { return myquery.server().backendPid(); }, this);
+    } catch (const AppError&) {
+        // The contracts are open all the same; only other clerks' changes show late, at
+        // the next load of the tree.
+        statusBar()->showMessage(QStringLiteral("无法接收其他用户的修改，树形目录不会自动更新"));
+        return;
+    }
+    connect(listener_, &ServerListener::contractsChanged, this, &Tmainf::followServerChanges);
+}
+
+void Tmainf::followServerChanges() {
+    // A command waiting for an answer (a message box, a dialog, a drag) holds on to the
+    // tree as it was; the change is followed once it is over.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
+        tree_->isDragging()) {
+        if (!followLater_) {
+            followLater_ = new QTimer(this);
+            followLater_->setSingleShot(true);
+            followLater_->setInterval(200);
+            connect(followLater_, &QTimer::timeout, this, &Tmainf::followServerChanges);
+        }
+        followLater_->start();
+        return;
+    }
+    guard_.run([this] { tree_->followFile(); });
 }
 
 void Tmainf::uploadToServerClick() { uploadToServer(this, myquery, desktop_); }

@@ -18,7 +18,9 @@ class LedgerPage;
 class QLabel;
 class QMenu;
 class QTabWidget;
+class QTimer;
 class ScanPage;
+class ServerListener;
 class WelcomePanel;
 
 // The main window: hosts the command table, the contract tree and the six pages, and
@@ -97,6 +99,8 @@ private:
     void FormShow();
     void showOpenContracts();
     void showWhereDataLives();
+    void listenToServer(const QString& connectionString);
+    void followServerChanges();
     void showUnfinished();
     std::optional<qint64> currentContractId() const;
 
@@ -121,4 +125,7 @@ private:
     ScanPage* contractScanPage_ = nullptr;
     ScanPage* otherScanPage_ = nullptr;
     bool shown_ = false;
+    // Tells of other clerks' changes to the contracts on the server; none on a file.
+    ServerListener* listener_ = nullptr;
+    QTimer* followLater_ = nullptr;  // a change heard while a command waits for an answer
 };

@@ -146,6 +146,25 @@ class ServerWindowTest : public QObject {
         QVERIFY(!action("saveAsContractFileItem")->isEnabled());
     }
 
+    // Another clerk's change reaches this window's tree within a second, the contract
+    // selected here staying selected; after a contract file is opened nothing more comes.
+    void anotherClerksChangeReachesTheWindow() {
+        const QString database = contractDatabase({QStringLiteral("甲"), QStringLiteral("乙")});
+        connectThroughTheMenu(serverOf(database));
+        window->tree().view()->setCurrentItem(window->tree().view()->topLevelItem(1));
+        ServerConnection other(serverOf(database));
+        other.execute("insert into htmain (conid, concode, conname) values (3, '0003', '丙')");
+        other.execute("update htmain set conname = '甲方' where conid = 1");
+        QTRY_COMPARE_WITH_TIMEOUT(tree(), (QStringList{"甲方", "乙", "丙"}), 1000);
+        QCOMPARE(window->tree().selectedRecord()->contractId, 2);
+        QVERIFY2(desktop->messages.isEmpty(), qPrintable(desktop->messageTexts().join('\n')));
+
+        openThroughTheDialog(contractFile(QStringLiteral("a.pzq"), QStringLiteral("文件合同")));
+        other.execute("insert into htmain (conid, concode, conname) values (4, '0004', '丁')");
+        QTest::qWait(400);
+        QCOMPARE(tree(), QStringList{"文件合同"});
+    }
+
     void refusedConnectionLeavesTheWindowAsItWas_data() {
         QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("headline");

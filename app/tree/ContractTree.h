@@ -64,6 +64,8 @@ class ContractTree : public QObject {
     // branches and an edit in progress where their contracts remain; loaded anew,
     // keeping the selection and the open branches, where not.
     void followFile();
+    // A drag of a node is running: the tree must stay as it is until it ends.
+    bool isDragging() const;
 
     // The end of an accepted in-place edit of `node` with the text typed.
     void TreeView1Edited(QTreeWidgetItem* node, const QString& text);

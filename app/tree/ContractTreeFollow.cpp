@@ -150,6 +150,8 @@ bool ContractTree::canFollowInPlace(const std::unordered_map<qint64, RowNow>& ro
     return true;
 }
 
+bool ContractTree::isDragging() const { return view_ && view_->isDragging(); }
+
 void ContractTree::reloadKeepingView() {
     const crconname* selected = selectedRecord();
     const qint64 selectedId = selected ? selected->contractId : -1;

@@ -17,6 +17,7 @@ class ContractTreeView : public QTreeWidget {
 
     // The drop target shown while a drag is over the tree, for painting and tests.
     QTreeWidgetItem* dropTarget() const { return dropTarget_; }
+    bool isDragging() const { return dragging_; }
 
   Q_SIGNALS:
     // A left click anywhere in the tree; selecting by keyboard does not click.
