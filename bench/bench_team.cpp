@@ -9,18 +9,44 @@
 // bytes count as the bytes processed. peak_MiB and rise_MiB give the process's peak memory
 // and how far it rose above the memory in use when the copy started: streaming keeps the
 // rise near a few pieces of 1 MiB whatever the size.
+//
+// BM_ServerLoadTree loads the tree of 100,000 contracts from a database, BM_FileLoadTree
+// from the contract file it was uploaded from (records, order, nodes, layout and first
+// paint, offscreen). BM_ServerSelectContract and BM_FileSelectContract run the window's
+// whole selection of a contract (its record and every page, the payment page in view)
+// over 64 contracts spread over the tree; every contract has 5 payments and 5 claims, so
+// that the database holds 1,000,000 ledger rows. BM_ConcurrentAdd has two clerks, each on
+// a connection of its own, add 1,000 contracts each at the same moment, as the tree's
+// command writes them; adds_per_s is their throughput together, and duplicates the ids
+// and codes given twice (always 0).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QWidget>
+#include <atomic>
+#include <thread>
 
 #include "AppError.h"
 #include "BenchSupport.h"
+#include "CommandGuard.h"
+#include "ContractCode.h"
+#include "ContractCodesInFile.h"
 #include "ContractDownload.h"
+#include "ContractQuery.h"
+#include "ContractTree.h"
 #include "ContractUpload.h"
+#include "NodeWalk.h"
 #include "ServerConnection.h"
+#include "ServerSchema.h"
 #include "ThrowawayServer.h"
+#include "Tmainf.h"
+#include "Transaction.h"
 
 namespace {
 
@@ -166,10 +192,220 @@ void BM_Download(benchmark::State& state) {
     server().dropDatabase(database);
 }
 
+// ---------------------------------------------------------------- 100,000 contracts
+
+constexpr int kContracts = 100000;
+constexpr int kRecordsPerLedger = 5;
+constexpr int kContractsSelected = 64;
+
+// Two levels: top-level contracts with up to 99 sub-contracts each.
+QString contractCode(int index) {
+    const QString parent = FormatCodeSegment(index / 100 + 2);
+    return index % 100 == 0 ? parent : parent + FormatCodeSegment(index % 100 + 1);
+}
+
+// The contract file of 100,000 contracts and 1,000,000 ledger rows, made once; a
+// contract's records lie far apart, as after years of use.
+const QString& bigFile() {
+    static const QString path = [] {
+        const QString file = workPath(QStringLiteral("contracts-100000.pzq"));
+        copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), file);
+        sqlite3* db = openRaw(file);
+        exec(db, "pragma journal_mode=off");
+        exec(db, "pragma synchronous=off");
+        exec(db, "begin");
+        sqlite3_stmt* contract = prepare(
+            db,
+            "insert into htmain (conid,concode,conname,jiafang,yifang,kgrq,jgrq,cprq,qdrq,yfkrq,"
+            "jsrq,gdrq,htjk,yfjk,syjk) values (?,?,?,'甲方建设集团有限公司','乙方工程有限公司',"
+            "'2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15',"
+            "'2026-03-15',1500000,500000,1000000)");
+        for (int i = 0; i < kContracts; ++i) {
+            sqlite3_bind_int(contract, 1, i + 1);
+            bindText(contract, 2, contractCode(i));
+            bindText(contract, 3, QStringLiteral("合同%1 施工总承包").arg(i + 1));
+            step(db, contract);
+        }
+        sqlite3_finalize(contract);
+        for (const char* sql :
+             {"insert into htfk (fkid,conid,fkname,fkje,fpje,fkrq,sbdh,fph,other) "
+              "values (?,?,?,?,?,'2026-03-15','SB-2026-0315','FP-00012345','第一行\r\n第二行')",
+              "insert into htsp (spid,conid,spname,spje,fpje,fkrq,sbdh,fph,other) "
+              "values (?,?,?,?,?,'2026-03-15','SB-2026-0315','FP-00012345','第一行\r\n第二行')"}) {
+            sqlite3_stmt* record = prepare(db, sql);
+            qint64 id = 0;
+            for (int round = 0; round < kRecordsPerLedger; ++round) {
+                for (int i = 0; i < kContracts; ++i) {
+                    sqlite3_bind_int64(record, 1, ++id);
+                    sqlite3_bind_int(record, 2, i + 1);
+                    bindText(record, 3, QStringLiteral("第%1期进度款").arg(round + 1));
+                    sqlite3_bind_double(record, 4, 100000.1 * (round + 1));
+                    sqlite3_bind_double(record, 5, 0.2 * (round + 1));
+                    step(db, record);
+                }
+            }
+            sqlite3_finalize(record);
+        }
+        exec(db, "commit");
+        sqlite3_close(db);
+        return file;
+    }();
+    return path;
+}
+
+// The database holding the same rows, uploaded once from the file.
+const QString& bigDatabase() {
+    static const QString address = [] {
+        const QString database = server().newDatabase();
+        sqlite3* db = openRaw(bigFile());
+        ServerConnection target(server().connectionString(database));
+        try {
+            uploadContractFile(db, target);
+            target.execute(QStringLiteral("analyze"));
+        } catch (const AppError& error) {
+            fail("upload failed:", error.text());
+        }
+        sqlite3_close(db);
+        return server().connectionString(database);
+    }();
+    return address;
+}
+
+void loadTree(benchmark::State& state, const std::function<void(ContractQuery&)>& open) {
+    SilentDesktop desktop(true);
+    QWidget host;
+    host.resize(300, 800);
+    CommandGuard guard(desktop, &host);
+    ContractQuery query;
+    open(query);
+    ContractTree tree(query, desktop, guard, &host);
+    tree.view()->resize(300, 800);
+    host.show();
+    for (auto _ : state) {
+        tree.LoadContractTree();
+        QCoreApplication::processEvents();  // the view's layout and its first paint
+    }
+    if (tree.NodeList().size() != size_t(kContracts)) fail("the tree did not take every row");
+    state.counters["rows"] = double(tree.NodeList().size());
+}
+
+void BM_FileLoadTree(benchmark::State& state) {
+    loadTree(state, [](ContractQuery& query) { query.setContractFile(bigFile()); });
+}
+
+void BM_ServerLoadTree(benchmark::State& state) {
+    loadTree(state, [](ContractQuery& query) { query.connectToServer(bigDatabase()); });
+}
+
+// A desktop whose server dialog names the benchmark's database.
+class ServerDesktop : public SilentDesktop {
+  public:
+    ServerDesktop() : SilentDesktop(true) {}
+    QString address;
+    QString chooseServer(QWidget*, const QString&) override { return address; }
+};
+
+void selectContracts(benchmark::State& state, bool onServer) {
+    ServerDesktop desktop;
+    Tmainf window(desktop, workFolder().path());
+    window.resize(1100, 750);
+    window.show();
+    QCoreApplication::processEvents();
+    if (onServer) {
+        desktop.address = bigDatabase();
+        window.connectToServerClick();
+    } else {
+        window.OpenContractFile(bigFile());
+    }
+    window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
+
+    std::vector<QTreeWidgetItem*> nodes;
+    visitNodesBelow(window.tree().view()->invisibleRootItem(),
+                    [&nodes](QTreeWidgetItem* item) { nodes.push_back(item); });
+    if (int(nodes.size()) != kContracts) fail("the tree did not take every contract");
+    std::vector<QTreeWidgetItem*> chosen;
+    for (int i = 0; i < kContractsSelected; ++i)
+        chosen.push_back(nodes[(size_t(i) * 7919 + 13) % nodes.size()]);
+    // Their branches are opened beforehand, as a clerk clicks nodes in view.
+    for (QTreeWidgetItem* node : chosen) window.tree().view()->setCurrentItem(node);
+    QCoreApplication::processEvents();
+
+    size_t next = 0;
+    for (auto _ : state) {
+        window.tree().view()->setCurrentItem(chosen[next]);
+        next = (next + 1) % chosen.size();
+        QCoreApplication::processEvents();
+    }
+    state.counters["ledger_rows"] = 2.0 * kRecordsPerLedger * kContracts;
+}
+
+void BM_ServerSelectContract(benchmark::State& state) { selectContracts(state, true); }
+void BM_FileSelectContract(benchmark::State& state) { selectContracts(state, false); }
+
+void BM_ConcurrentAdd(benchmark::State& state) {
+    constexpr int kAddsPerClerk = 1000;
+    qint64 duplicates = 0;
+    double seconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString database = server().newDatabase();
+        {
+            ServerConnection connection(server().connectionString(database));
+            createServerSchema(connection);
+        }
+        ContractQuery first;
+        ContractQuery second;
+        first.connectToServer(server().connectionString(database));
+        second.connectToServer(server().connectionString(database));
+        std::atomic<int> failures{0};
+        const auto clerk = [&failures](ContractQuery* query) {
+            const QDate today(2026, 12, 11);
+            for (int added = 0; added < kAddsPerClerk; ++added) {
+                try {
+                    Transaction transaction(*query);
+                    InsertContractRow(
+                        *query, FormatCodeSegment(LargestTopLevelNumberInFile(*query) + 1), today);
+                    transaction.commit();
+                } catch (const AppError&) {
+                    ++failures;
+                }
+            }
+        };
+        const QElapsedTimer timer = [] {
+            QElapsedTimer started;
+            started.start();
+            return started;
+        }();
+        state.ResumeTiming();
+        std::thread one(clerk, &first);
+        std::thread two(clerk, &second);
+        one.join();
+        two.join();
+        state.PauseTiming();
+        seconds += timer.nsecsElapsed() / 1e9;
+        if (failures > 0) fail("adds failed:", QString::number(failures));
+        first.RunQuery(QStringLiteral(
+            "select 2 * count(*) - count(distinct conid) - count(distinct concode) as twice,"
+            "count(*) as n from htmain"));
+        duplicates += first.integer("twice");
+        if (first.integer("n") != 2 * kAddsPerClerk) fail("not every add was written");
+        first.close();
+        server().dropDatabase(database);
+        state.ResumeTiming();
+    }
+    state.counters["adds_per_s"] = 2.0 * kAddsPerClerk * double(state.iterations()) / seconds;
+    state.counters["duplicates"] = double(duplicates);
+}
+
 }  // namespace
 
+BENCHMARK(BM_FileLoadTree)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ServerLoadTree)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FileSelectContract)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ServerSelectContract)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ConcurrentAdd)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_FileCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_Upload)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_Download)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-int main(int argc, char** argv) { return runBenchmarks(argc, argv, QtKind::Core); }
+int main(int argc, char** argv) { return runBenchmarks(argc, argv, QtKind::Widgets); }
