@@ -343,6 +343,10 @@ void Tmainf::showWhereDataLives() {
     setWindowTitle(onServer ? kWindowTitle + QStringLiteral(" - ") + serverPlaceName(myquery.server())
                             : kWindowTitle);
     accessNote_->setText(canWrite_ ? QString() : QStringLiteral("只读连接：不能修改数据"));
+    tree_->setWritable(canWrite_);
+    for (LedgerPage* page : {paymentPage_, claimPage_}) page->setWritable(canWrite_);
+    documentPage_->setWritable(canWrite_);
+    for (ScanPage* page : {contractScanPage_, otherScanPage_}) page->setWritable(canWrite_);
     findChild<QAction*>(QStringLiteral("uploadToServerItem"))->setEnabled(!onServer);
     findChild<QAction*>(QStringLiteral("saveAsContractFileItem"))->setEnabled(onServer);
 }

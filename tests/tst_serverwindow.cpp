@@ -29,6 +29,12 @@ const QString kReader = QStringLiteral("vemora_reader");
 const QStringList kWritingCommands = {"TBItem31", "TBItem26", "TBItem30", "TBItem27",
                                       "TBItem24", "TBItem21", "TBItem5",  "TBItem4",
                                       "TBItem3",  "TBItem2",  "TBItem32", "TBItem34"};
+// The pages' own commands that write: ledgers (add, delete), documents (add, replace,
+// delete), scans (load, save, replace, delete). The ledgers' 保存 follows an edit.
+const QStringList kWritingPageControls = {
+    "TBItem44",   "TBItem43",   "TBItem45",   "TBItem46",    "TBItem35",   "TBItem41",
+    "TBItem38",   "FlatButton1", "FlatButton2", "FlatButton11", "FlatButton3", "FlatButton4",
+    "FlatButton5", "FlatButton12", "FlatButton6"};
 const QStringList kReadingCommands = {"TBItem19", "TBItem55", "exportRegisterItem",
                                       "saveAsContractFileItem"};
 
@@ -57,6 +63,19 @@ class ServerWindowTest : public QObject {
         return window->findChild<QLabel*>(QStringLiteral("accessNote"))->text();
     }
     QStringList tree() const { return treeTexts(window->tree().view()); }
+    // The pages' commands that write and are enabled (the ledgers' and the scans' on both
+    // of their pages).
+    QStringList writingControlsOfThePages() const {
+        QStringList enabled;
+        for (const QString& name : kWritingPageControls) {
+            for (QAction* action : window->findChildren<QAction*>(name))
+                if (action->isEnabled()) enabled << name;
+            // Its own state: a page without a contract is disabled as a whole.
+            for (QPushButton* button : window->findChildren<QPushButton*>(name))
+                if (!button->testAttribute(Qt::WA_ForceDisabled)) enabled << name;
+        }
+        return enabled;
+    }
 
     // A database of the throwaway server, with our tables and the contracts named.
     QString contractDatabase(const QStringList& names) {
@@ -211,6 +230,9 @@ class ServerWindowTest : public QObject {
         for (const QString& name : kReadingCommands)
             QVERIFY2(action(name)->isEnabled(), qPrintable(name));
         QCOMPARE(accessNote(), QStringLiteral("只读连接：不能修改数据"));
+        QCOMPARE(writingControlsOfThePages(), QStringList());
+        QCOMPARE(window->tree().view()->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QVERIFY(!window->tree().view()->dragEnabled());
 
         // The supplier directory still lists and shows the units, and offers no change.
         QStringList changeable;
@@ -232,6 +254,8 @@ class ServerWindowTest : public QObject {
         for (const QString& name : kWritingCommands)
             QVERIFY2(action(name)->isEnabled(), qPrintable(name));
         QVERIFY(accessNote().isEmpty());
+        QCOMPARE(writingControlsOfThePages(), kWritingPageControls);
+        QVERIFY(window->tree().view()->dragEnabled());
     }
 
     void menuCopiesBothWays() {

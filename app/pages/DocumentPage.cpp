@@ -172,6 +172,12 @@ void DocumentPage::StringGrid1Click() {
     showPreview(path);
 }
 
+void DocumentPage::setWritable(bool writable) {
+    for (const char* name : {"TBItem35", "TBItem41", "TBItem38"})
+        for (QAction* action : findChildren<QAction*>(QString::fromLatin1(name)))
+            action->setEnabled(writable);
+}
+
 void DocumentPage::TBItem41Click(ImportMode mode) {
     Desktop& desktop = guard_.desktop();
     const QString chosen =

@@ -51,6 +51,9 @@ class DocumentPage : public QWidget {
     // "删除文档", after the person confirms.
     void TBItem38Click();
 
+    // A role of the server that may only read: the commands that write are disabled.
+    void setWritable(bool writable);
+
   private:
     // The key of the current row's document; none on the empty row.
     std::optional<qint64> currentDocumentId() const;

@@ -288,8 +288,15 @@ std::vector<QWidget*> LedgerPage::editorControls() const {
 }
 
 void LedgerPage::setEditorButtonsEnabled(bool enabled) {
-    saveButton_->setEnabled(enabled);
-    cancelButton_->setEnabled(enabled);
+    saveButton_->setEnabled(enabled && writable_);
+    cancelButton_->setEnabled(enabled && writable_);
+}
+
+void LedgerPage::setWritable(bool writable) {
+    writable_ = writable;
+    for (const QString& name : {spec_.addItem.name, spec_.deleteItem.name})
+        for (QAction* action : findChildren<QAction*>(name)) action->setEnabled(writable);
+    if (!writable) setEditorButtonsEnabled(false);
 }
 
 LedgerRecordText LedgerPage::editorRecord() const {

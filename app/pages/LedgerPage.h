@@ -48,6 +48,10 @@ class LedgerPage : public QWidget {
 
     EditMode editMode() const { return mode_; }
 
+    // A role of the server that may only read: the commands that write are disabled, and
+    // editing a record never arms "保存".
+    void setWritable(bool writable);
+
   private:
     QWidget* buildEditor();
     void connectActions();
@@ -79,7 +83,8 @@ class LedgerPage : public QWidget {
     SelectedContract selectedContract_;
     EditMode mode_ = EditMode::Idle;
     std::optional<qint64> shownRecord_;  // the record whose texts the editor holds
-    RowVersion shownVersion_;            // of that record's row, as the editor read it
+    RowVersion shownVersion_;
+    bool writable_ = true;            // of that record's row, as the editor read it
 
     QTableWidget* grid_ = nullptr;
     QLineEdit* nameEdit_ = nullptr;

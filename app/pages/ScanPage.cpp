@@ -277,6 +277,12 @@ std::optional<StoredScan> readStoredScan(ContractQuery& query, const ScanSpec& s
 
 }  // namespace
 
+void ScanPage::setWritable(bool writable) {
+    for (const NamedControl* control :
+         {&spec_.loadButton, &spec_.saveButton, &spec_.replaceButton, &spec_.deleteButton})
+        if (auto* button = findChild<QPushButton*>(control->name)) button->setEnabled(writable);
+}
+
 void ScanPage::dropPicture() {
     picture_ = ScanPicture();
     view_->clearImage();

@@ -36,6 +36,9 @@ class ScanPage : public QWidget {
     // This page's part of the contract page reset: name and description emptied.
     void clearEditors();
 
+    // A role of the server that may only read: the commands that write are disabled.
+    void setWritable(bool writable);
+
   private:
     QWidget* buildPictureArea();
     QWidget* buildListArea();

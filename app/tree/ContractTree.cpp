@@ -43,6 +43,8 @@ ContractTree::~ContractTree() {
 
 QTreeWidget* ContractTree::view() const { return view_; }
 
+void ContractTree::setWritable(bool writable) { view_->setWritable(writable); }
+
 const std::vector<std::unique_ptr<crconname>>& ContractTree::NodeList() const { return nodes_; }
 
 ContractNode* ContractTree::selectedNode() const {

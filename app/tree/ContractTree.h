@@ -64,6 +64,8 @@ class ContractTree : public QObject {
     // branches and an edit in progress where their contracts remain; loaded anew,
     // keeping the selection and the open branches, where not.
     void followFile();
+    // A role of the server that may only read: no renaming in place, no dragging.
+    void setWritable(bool writable);
     // A drag of a node is running: the tree must stay as it is until it ends.
     bool isDragging() const;
 

@@ -42,12 +42,17 @@ ContractTreeView::ContractTreeView(QWidget* parent) : QTreeWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformRowHeights(true);
     setIndentation(19);
-    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setItemDelegate(new RenameDelegate(this));
-    setDragEnabled(true);
+    setWritable(true);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void ContractTreeView::setWritable(bool writable) {
+    setEditTriggers(writable ? QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed
+                             : QAbstractItemView::NoEditTriggers);
+    setDragEnabled(writable);
 }
 
 QTreeWidgetItem* ContractTreeView::selectedNode() const {

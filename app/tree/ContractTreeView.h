@@ -18,6 +18,8 @@ class ContractTreeView : public QTreeWidget {
     // The drop target shown while a drag is over the tree, for painting and tests.
     QTreeWidgetItem* dropTarget() const { return dropTarget_; }
     bool isDragging() const { return dragging_; }
+    // Renaming in place and dragging nodes, or neither.
+    void setWritable(bool writable);
 
   Q_SIGNALS:
     // A left click anywhere in the tree; selecting by keyboard does not click.
