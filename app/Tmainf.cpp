@@ -16,14 +16,17 @@
 #include <QVBoxLayout>
 
 #include "AppError.h"
+#include "BusyWait.h"
 #include "CommandItem.h"
 #include "ContractFileLock.h"
 #include "ContractFileNaming.h"
 #include "Desktop.h"
-#include "FileWait.h"
 #include "LegacyImport.h"
+#include "NewFilePlacement.h"
 #include "LibreOfficeConverter.h"
 #include "ReportCommands.h"
+#include "ServerCommands.h"
+#include "ServerSessionInfo.h"
 #include "Taboutf.h"
 #include "Tghdwform.h"
 #include "Tinfoset.h"
@@ -37,6 +40,12 @@
 namespace {
 
 const QString kContractFileFilter = QStringLiteral("合同管理文件(*.pzq)");
+const QString kWindowTitle = QStringLiteral("Vemora合同管理软件");
+
+// The commands that change contracts; a role of the server that may only read gets them disabled.
+const char* const kWritingCommands[] = {"TBItem31", "TBItem26", "TBItem30", "TBItem27", "TBItem24",
+                                        "TBItem21", "TBItem11", "TBItem5",  "TBItem4",  "TBItem3",
+                                        "TBItem2",  "TBItem32", "TBItem33", "TBItem34", "TBItem28"};
 
 }  // namespace
 
@@ -48,7 +57,7 @@ Tmainf::Tmainf(Desktop& desktop, const ProgramFolders& folders, QWidget* parent)
       scratch_(folders.scratchBase),
       converter_(std::make_unique<LibreOfficeConverter>()) {
     setObjectName(QStringLiteral("mainf"));
-    setWindowTitle(QStringLiteral("Vemora合同管理软件"));
+    setWindowTitle(kWindowTitle);
 
     tree_ = new ContractTree(myquery, desktop_, guard_, this);
     buildMenus();
@@ -79,6 +88,9 @@ Tmainf::Tmainf(Desktop& desktop, const ProgramFolders& folders, QWidget* parent)
     secondPanel->setFixedWidth(50);
     status->addWidget(hintPanel_);
     status->addWidget(secondPanel);
+    accessNote_ = new QLabel(status);
+    accessNote_->setObjectName(QStringLiteral("accessNote"));
+    status->addPermanentWidget(accessNote_);
     setStatusBar(status);
 
     connect(tree_, &ContractTree::selectionChanged, this,
@@ -210,35 +222,18 @@ void Tmainf::TBItem25Click() {
                                     MessageIcon::Question, MessageButtons::Ok});
         return;
     }
-    // A file that another program has open counts as in use even where the system would
-    // let it be deleted; holding the claim keeps a third one out until the new file is open.
     std::shared_ptr<ContractFileLock> claim;
-    bool heldElsewhere = false;
-    if (replacing) {
-        try {
-            claim = ContractFileLock::claim(target);
-        } catch (const ContractFileInUse&) {
-            heldElsewhere = true;
-        }
-    }
-    if (replacing && (heldElsewhere || !removeFileAndWait(target))) {
-        QFile::remove(fresh);
-        desktop_.showMessage(this,
-                             {QStringLiteral("目标文件正在使用，无法删除"), QStringLiteral("确认"),
-                              MessageIcon::Question, MessageButtons::Ok});
-        return;
-    }
-    if (!QFile::rename(fresh, target)) {
-        QFile::remove(fresh);
-        desktop_.showMessage(this, {QStringLiteral("新建文件错误"), QStringLiteral("提示"),
-                                    MessageIcon::Question, MessageButtons::Ok});
-        return;
-    }
+    if (!placeNewContractFile(desktop_, this, fresh, target, &claim)) return;
     OpenContractFile(target);
 }
 
 void Tmainf::OpenContractFile(const QString& path) {
     ConnectContractFile(path);
+    showOpenContracts();
+}
+
+void Tmainf::showOpenContracts() {
+    showWhereDataLives();
     FillCategoryLists(QStringLiteral("all"));
     tree_->LoadContractTree();
     LoadDocumentList();
@@ -272,7 +267,45 @@ void Tmainf::EnableFileCommands() {
     for (const char* name : names)
         for (QAction* action : findChildren<QAction*>(QString::fromLatin1(name)))
             action->setEnabled(true);
+    for (const char* name : kWritingCommands)
+        for (QAction* action : findChildren<QAction*>(QString::fromLatin1(name)))
+            action->setEnabled(canWrite_);
     welcome_->hide();
+}
+
+// ---------------------------------------------------------------- team mode
+
+void Tmainf::connectToServerClick() {
+    const QString connectionString = desktop_.chooseServer(this, QStringLiteral("连接服务器"));
+    if (connectionString.isEmpty()) return;
+    try {
+        BusyWait wait;
+        myquery.connectToServer(connectionString);
+    } catch (const AppError& error) {
+        // What was open stays open, and nothing of the window is refreshed.
+        desktop_.showMessage(
+            this, {error.text(), QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
+        return;
+    }
+    showOpenContracts();
+}
+
+void Tmainf::uploadToServerClick() { uploadToServer(this, myquery, desktop_); }
+
+void Tmainf::saveAsContractFileClick() {
+    saveServerAsContractFile(this, myquery, desktop_,
+                             QDir(programFolder_).filePath(QStringLiteral("temp.mdb")));
+}
+
+// The caption names a database on a server; a read-only role is told in the status bar.
+void Tmainf::showWhereDataLives() {
+    const bool onServer = myquery.isOnServer();
+    canWrite_ = !onServer || serverAllowsWriting(myquery.server());
+    setWindowTitle(onServer ? kWindowTitle + QStringLiteral(" - ") + serverPlaceName(myquery.server())
+                            : kWindowTitle);
+    accessNote_->setText(canWrite_ ? QString() : QStringLiteral("只读连接：不能修改数据"));
+    findChild<QAction*>(QStringLiteral("uploadToServerItem"))->setEnabled(!onServer);
+    findChild<QAction*>(QStringLiteral("saveAsContractFileItem"))->setEnabled(onServer);
 }
 
 // ---------------------------------------------------------------- tree and selection
@@ -354,7 +387,7 @@ void Tmainf::showUnfinished() { showWarning(desktop_, this, QStringLiteral("此�
 // The contract page offers the units' names, so its list follows what the dialog changed.
 void Tmainf::TBItem14Click() {
     {
-        Tghdwform dialog(myquery, guard_, this);
+        Tghdwform dialog(myquery, guard_, this, !canWrite_);
         dialog.exec();
     }
     FillCategoryLists(QStringLiteral("ghdw"));

@@ -44,6 +44,11 @@ public:
     bool ConnectContractFile(const QString& path);
     void EnableFileCommands();
 
+    // The same contracts on a server (team mode).
+    void connectToServerClick();      // 连接服务器…
+    void uploadToServerClick();       // 上传到服务器…
+    void saveAsContractFileClick();   // 另存为合同文件…
+
     // Tree commands.
     void TBItem31Click();  // add a contract
     void TBItem26Click();  // add a sub-contract
@@ -90,6 +95,8 @@ private:
     QWidget* buildTreePanel();
     QWidget* buildPagePanel();
     void FormShow();
+    void showOpenContracts();
+    void showWhereDataLives();
     void showUnfinished();
     std::optional<qint64> currentContractId() const;
 
@@ -105,6 +112,8 @@ private:
     QTabWidget* pages_ = nullptr;
     WelcomePanel* welcome_ = nullptr;
     QLabel* hintPanel_ = nullptr;
+    QLabel* accessNote_ = nullptr;
+    bool canWrite_ = true;  // false for a role of the server that may only read
     ContractInfoPage* infoPage_ = nullptr;
     DocumentPage* documentPage_ = nullptr;
     LedgerPage* paymentPage_ = nullptr;

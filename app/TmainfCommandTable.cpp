@@ -9,7 +9,8 @@
 
 namespace {
 
-// Items that wait for an open contract file start disabled; EnableFileCommands enables them.
+// Items that wait for an open contract file start disabled; EnableFileCommands enables them
+// (and showWhereDataLives those that need a file or a server in particular).
 constexpr bool kNeedsFile = false;
 constexpr bool kReady = true;
 
@@ -41,6 +42,10 @@ void Tmainf::buildMenus() {
             item("TBItem3", QStringLiteral("删除合同"), kNeedsFile, [this] { TBItem30Click(); }),
             item("TBItem2", QStringLiteral("保存"), kNeedsFile, [this] { TBItem24Click(); }),
             item("exportRegisterItem", QStringLiteral("导出合同台账"), kNeedsFile, [this] { exportContractRegister(); }),
+            CommandItem::separator(),
+            item("connectToServerItem", QStringLiteral("连接服务器…"), kReady, [this] { connectToServerClick(); }),
+            item("uploadToServerItem", QStringLiteral("上传到服务器…"), kNeedsFile, [this] { uploadToServerClick(); }),
+            item("saveAsContractFileItem", QStringLiteral("另存为合同文件…"), kNeedsFile, [this] { saveAsContractFileClick(); }),
             CommandItem::separator(),
             item("TBItem1", QStringLiteral("退出"), kReady, [this] { TBItem18Click(); }),
         }},

@@ -26,7 +26,14 @@ class ServerConnection;
 // "order by", changes() counts the same rows. Transaction (savepoints when nested) and the
 // stored-file functions of BlobTransfer.h work on both. For the data layer's own work,
 // database() is the file's connection and server() the server's; each is refused while
-// the object points at the other place.
+// the object points at the other place. On a server contractFile() is empty and
+// server().databaseName() names the database.
+//
+// Copying a contract file to an empty database needs no query object: a ServerConnection,
+// createServerSchema(), then inside one begin ... commit() the rows through
+// ServerConnection::execute with ServerParam values (exact doubles, nulls), and each stored
+// file through BlobChunkWriter with its size in its column (server/BlobChunks.h). The
+// other way, BlobChunkReader streams a stored file out piece by piece.
 //
 // The contract file is opened lazily, when the first statement after setContractFile runs,
 // and only if it is one of ours: a missing file, a file of another format or a database

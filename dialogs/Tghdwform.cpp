@@ -86,8 +86,9 @@ void setFieldText(QLineEdit* edit, const QString& text) {
 
 }  // namespace
 
-Tghdwform::Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent)
-    : QDialog(parent), query_(query), guard_(guard) {
+Tghdwform::Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent,
+                     bool readOnly)
+    : QDialog(parent), query_(query), guard_(guard), readOnly_(readOnly) {
     setObjectName(QStringLiteral("ghdwform"));
     setWindowTitle(QStringLiteral("供货单位信息"));
     setModal(true);
@@ -201,6 +202,13 @@ QWidget* Tghdwform::buildFieldPanel() {
     auto* remove = createButton({QStringLiteral("FlatButton3"), QStringLiteral("删除")}, panel);
     auto* quit = createButton({QStringLiteral("FlatButton4"), QStringLiteral("退出")}, panel);
     saveButton_->setEnabled(false);
+    if (readOnly_) {
+        add->setEnabled(false);
+        remove->setEnabled(false);
+        for (QLineEdit* edit : columnEdits_)
+            if (edit) edit->setReadOnly(true);
+        kindBox_->setEnabled(false);
+    }
     for (QPushButton* button : {add, saveButton_, remove, quit}) button->setAutoDefault(false);
     connect(add, &QPushButton::clicked, this, guard_.wrap([this] { FlatButton1Click(); }));
     connect(saveButton_, &QPushButton::clicked, this, guard_.wrap([this] { FlatButton2Click(); }));
@@ -301,7 +309,7 @@ void Tghdwform::Edit1Change() {
     // Only a unit that is in the list can be edited; typing into the fields of an empty
     // directory arms nothing.
     const std::optional<qint64> id = currentId();
-    if (!id || *id == 0) return;
+    if (readOnly_ || !id || *id == 0) return;
     saveButton_->setEnabled(true);
     if (editMode_ == EditMode::Idle) editMode_ = EditMode::Edited;
 }

@@ -26,7 +26,10 @@ class Tghdwform : public QDialog {
         Edited = 2,     // the shown unit was edited: "保存" updates it
     };
 
-    Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent = nullptr);
+    // Read-only (a role of the server that may only read): units are listed, searched and
+    // shown, and nothing can be added, edited or deleted.
+    Tghdwform(ContractQuery& query, const CommandGuard& guard, QWidget* parent = nullptr,
+              bool readOnly = false);
 
     EditMode editMode() const { return editMode_; }
 
@@ -69,5 +72,6 @@ class Tghdwform : public QDialog {
     QPushButton* saveButton_ = nullptr;
     EditMode editMode_ = EditMode::Idle;
     RowVersion shownUnit_;  // of the unit whose fields are shown
+    bool readOnly_ = false;
     bool shown_ = false;
 };

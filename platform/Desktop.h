@@ -35,6 +35,9 @@ public:
     // The chosen path, or an empty text when the person cancels.
     virtual QString chooseFileToOpen(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual QString chooseFileToSave(QWidget* parent, const FileDialogRequest& request) = 0;
+    // A server to connect to, as a libpq connection string (ServerAddress.h); an empty
+    // text when the person cancels. The caption says what the server is for.
+    virtual QString chooseServer(QWidget* parent, const QString& caption) = 0;
     // The shell's "open" of a file or an address; false when nothing could open it.
     virtual bool shellOpen(const QUrl& target) = 0;
     // The current local date and time.

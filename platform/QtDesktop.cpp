@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 
+#include "ServerDialog.h"
+
 namespace {
 
 QMessageBox::Icon toQtIcon(MessageIcon icon) {
@@ -46,6 +48,12 @@ QString QtDesktop::chooseFileToSave(QWidget* parent, const FileDialogRequest& re
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty() && suffix.hasMatch())
         path += QLatin1Char('.') + suffix.captured(1);
     return path;
+}
+
+QString QtDesktop::chooseServer(QWidget* parent, const QString& caption) {
+    ServerDialog dialog(caption, parent);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return serverConnectionString(dialog.address());
 }
 
 bool QtDesktop::shellOpen(const QUrl& target) { return QDesktopServices::openUrl(target); }

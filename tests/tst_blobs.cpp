@@ -247,6 +247,9 @@ private Q_SLOTS:
                  diskFull ? QStringLiteral("a.doc") : QStringLiteral("O'Brien.doc"));
         QCOMPARE(textOf("select typeof(docfile) from httext where id=1"),
                  size < 0 ? QStringLiteral("null") : QStringLiteral("blob"));
+        query->RunQuery("select length(docfile) as size from httext where id=1");
+        QCOMPARE(query->isNull("size"), size < 0);
+        QCOMPARE(query->integer("size"), qMax<qint64>(size, 0));
         QVERIFY(extracted(1) == bytes);
         QCOMPARE(QDir(files->path({})).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                      .filter(".vemora-"),

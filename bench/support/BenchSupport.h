@@ -45,6 +45,7 @@ class SilentDesktop : public Desktop {
     MessageAnswer showMessage(QWidget*, const MessageRequest& request) override;
     QString chooseFileToOpen(QWidget*, const FileDialogRequest&) override { return {}; }
     QString chooseFileToSave(QWidget*, const FileDialogRequest&) override { return {}; }
+    QString chooseServer(QWidget*, const QString&) override { return {}; }
     bool shellOpen(const QUrl&) override { return false; }
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 

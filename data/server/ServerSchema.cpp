@@ -83,14 +83,16 @@ void createServerSchema(ServerConnection& connection) {
     if (!present.isEmpty())
         throw AppError(QStringLiteral("服务器上的数据库不是空的，其中已有合同数据表"),
                        present.join(QStringLiteral("、")));
-    connection.execute(QStringLiteral("begin"));
+    // Inside a transaction of the caller's (an upload), the tables come and go with it.
+    const bool ownTransaction = !connection.inTransaction();
+    if (ownTransaction) connection.execute(QStringLiteral("begin"));
     try {
         for (const QString& statement : splitSqlScript(QString::fromUtf8(kServerSchemaSql)))
             connection.execute(statement);
-        connection.commit();
+        if (ownTransaction) connection.commit();
     } catch (...) {
         try {
-            if (connection.inTransaction()) connection.rollback();
+            if (ownTransaction && connection.inTransaction()) connection.rollback();
         } catch (const AppError&) {
         }
         throw;

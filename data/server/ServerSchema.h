@@ -8,8 +8,8 @@ class ServerConnection;
 
 // The contract tables on a server (server_schema.sql beside this file).
 
-// Makes the tables in an empty database, all or nothing in one transaction. A database
-// that already holds any of them is refused and left as it was.
+// Makes the tables in an empty database, all or nothing in one transaction (the caller's,
+// when one is open). A database that already holds any of them is refused and left as it was.
 void createServerSchema(ServerConnection& connection);
 
 // Throws AppError naming what is missing when the database does not hold our tables.

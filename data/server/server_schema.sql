@@ -189,10 +189,13 @@ create trigger htyj_files after delete or update of htyjpic on htyj
 create trigger htqtyj_files after delete or update of qtyjpic on htqtyj
     for each row execute function drop_stored_files('qtyjid', 'qtyjpic');
 
--- What the file's engine answers for a stored-file column, which the pages ask to learn
--- whether a row has a file without reading it.
+-- What the file's engine answers for a stored-file column: whether the row has a file and
+-- how many bytes, without reading it. (The only other bigint columns are keys and rowver.)
 create function typeof(bigint) returns text language sql immutable as $$
     select case when $1 is null then 'null' else 'blob' end
+$$;
+create function length(bigint) returns bigint language sql immutable as $$
+    select $1
 $$;
 
 -- Every save of a row a clerk edits counts up its version. A page saves "where <key>=<id>

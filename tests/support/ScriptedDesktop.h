@@ -11,13 +11,15 @@
 // A desktop that answers from a script and remembers what was asked. Message boxes take
 // the next scripted answer (Yes/No boxes say Yes when none is scripted, so a test that
 // forgets a question still sees it in `messages`); file dialogs take the next scripted
-// path (cancel when none is left).
+// path (cancel when none is left), and so do the server dialogs, with connection strings.
 class ScriptedDesktop : public Desktop {
 public:
     QList<MessageRequest> messages;
     QQueue<MessageAnswer> answers;
     QQueue<QString> filesToOpen;
     QQueue<QString> filesToSave;
+    QQueue<QString> servers;
+    QStringList serverDialogs;  // their captions
     QList<FileDialogRequest> fileDialogs;
     QList<QUrl> opened;
     QDateTime clock = QDateTime(QDate(2026, 3, 15), QTime(9, 30));
@@ -34,6 +36,10 @@ public:
     QString chooseFileToSave(QWidget*, const FileDialogRequest& request) override {
         fileDialogs << request;
         return filesToSave.isEmpty() ? QString() : filesToSave.dequeue();
+    }
+    QString chooseServer(QWidget*, const QString& caption) override {
+        serverDialogs << caption;
+        return servers.isEmpty() ? QString() : servers.dequeue();
     }
     bool shellOpen(const QUrl& target) override {
         opened << target;

@@ -1,10 +1,12 @@
 #include "ThrowawayServer.h"
 
+#include <libpq-fe.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QThread>
 
 #include "AppError.h"
 #include "ServerConnection.h"
@@ -72,24 +74,50 @@ void ThrowawayServer::start() {
         problem_ = QStringLiteral("initdb failed: ") + output;
         return;
     }
-    if (!run(bin_ + QStringLiteral("/pg_ctl"),
-             {QStringLiteral("-D"), data, QStringLiteral("-l"), log, QStringLiteral("-w"), QStringLiteral("-s"),
-              QStringLiteral("start"), QStringLiteral("-o"),
-              QStringLiteral("-c listen_addresses='' -k %1 -c fsync=off -c full_page_writes=off").arg(folder_.path())},
-             &output)) {
-        QFile logFile(log);
-        logFile.open(QIODevice::ReadOnly);
-        problem_ = QStringLiteral("the server did not start: ") + output + QString::fromLocal8Bit(logFile.readAll());
-        return;
+    // setpriv drops to the postgres user and asks the kernel to send SIGQUIT (immediate
+    // shutdown) should this program end without stopping the server.
+    QStringList command = {QStringLiteral("--pdeathsig"), QStringLiteral("QUIT")};
+    if (asPostgres_)
+        command << QStringLiteral("--reuid=postgres") << QStringLiteral("--regid=postgres")
+                << QStringLiteral("--init-groups");
+    command << QStringLiteral("--") << bin_ + QStringLiteral("/postgres") << QStringLiteral("-D") << data
+            << QStringLiteral("-k") << folder_.path() << QStringLiteral("-c") << QStringLiteral("listen_addresses=")
+            << QStringLiteral("-c") << QStringLiteral("fsync=off") << QStringLiteral("-c")
+            << QStringLiteral("full_page_writes=off");
+    postmaster_.setWorkingDirectory(QStringLiteral("/"));
+    postmaster_.setStandardOutputFile(log);
+    postmaster_.setStandardErrorFile(log, QIODevice::Append);
+    postmaster_.start(QStringLiteral("setpriv"), command);
+    if (!postmaster_.waitForStarted(10000) || !waitUntilReady()) {
+        problem_ = QStringLiteral("the server did not start: ") + this->log();
+        postmaster_.kill();
+        postmaster_.waitForFinished(5000);
     }
-    running_ = true;
+}
+
+bool ThrowawayServer::waitUntilReady() {
+    const QByteArray conninfo = connectionString().toUtf8();
+    for (int attempt = 0; attempt < 1500; ++attempt) {
+        if (PQping(conninfo.constData()) == PQPING_OK) return true;
+        if (postmaster_.state() == QProcess::NotRunning) return false;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+QString ThrowawayServer::log() const {
+    QFile file(folder_.filePath(QStringLiteral("log")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
 
 ThrowawayServer::~ThrowawayServer() {
-    if (!running_) return;
-    run(bin_ + QStringLiteral("/pg_ctl"),
-        {QStringLiteral("-D"), folder_.filePath(QStringLiteral("data")), QStringLiteral("-m"),
-         QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("-s"), QStringLiteral("stop")});
+    if (postmaster_.state() == QProcess::NotRunning) return;
+    // Fast shutdown: connections still open are closed, nothing is written to keep.
+    ::kill(pid_t(postmaster_.processId()), SIGINT);
+    if (!postmaster_.waitForFinished(10000)) {
+        postmaster_.kill();
+        postmaster_.waitForFinished(5000);
+    }
 }
 
 QString ThrowawayServer::connectionString(const QString& database) const {
@@ -104,7 +132,7 @@ QString ThrowawayServer::newDatabase() {
 }
 
 void ThrowawayServer::dropDatabase(const QString& name) {
-    if (!running_) return;
+    if (!problem_.isEmpty()) return;
     ServerConnection(connectionString()).execute(QStringLiteral("drop database if exists ") + name +
                                                  QStringLiteral(" with (force)"));
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
 // A PostgreSQL server of the test program's own: a fresh cluster in a short temporary
 // folder, reached only through a socket there (no TCP port, so it never meets another
 // server on the machine), started on first use and stopped when the program ends. The
-// cluster sorts text by the ICU "zh" locale and skips fsync: its data is thrown away.
+// server runs as a child that the kernel stops when the test program dies, so a crashed
+// or killed test leaves no server behind. The cluster sorts text by the ICU "zh" locale
+// and skips fsync: its data is thrown away.
 //
 // When the program runs as root (as CI does), the server runs as the postgres user, since
 // initdb refuses root; otherwise it runs as the calling user.
@@ -34,11 +37,13 @@ private:
     ThrowawayServer();
     bool run(const QString& program, const QStringList& arguments, QString* output = nullptr) const;
     void start();
+    bool waitUntilReady();
+    QString log() const;
 
     QTemporaryDir folder_;
+    QProcess postmaster_;
     QString bin_;
     bool asPostgres_ = false;
-    bool running_ = false;
     QString problem_;
     int databases_ = 0;
 };
