@@ -7,6 +7,8 @@
 #include "ContractFileFixture.h"
 
 class ContractQuery;
+class ScriptedDesktop;
+class Tmainf;
 
 // The two places the program's data can live. A test that must hold on both runs once
 // per engine: it calls addEngineRows() in initTestCase_data(), and builds an EngineFixture
@@ -34,6 +36,17 @@ public:
     std::unique_ptr<ContractQuery> openQuery() const;
     // Runs statements outside the program's query object, on a connection of their own.
     void executeOutside(const QStringList& statements) const;
+    // Has the engine refuse, from now on, a change of `table` with `message`, as a full
+    // disk or a read-only file would: `change` names it as a trigger does ("insert",
+    // "update of conname", "delete"), and `when`, if given, limits it to rows for which
+    // a condition on new. or old. holds.
+    void refuseChanges(const QString& table, const QString& change, const QString& message,
+                       const QString& when = QString()) const;
+
+    // Opens the window on this test's data as a clerk does: the contract file as "打开合同文件"
+    // opens it, or the database through "连接服务器…" with the connection string typed into
+    // the desktop's server dialog. False, with the message shown, when it did not open.
+    bool openIn(Tmainf& window, ScriptedDesktop& desktop) const;
 
     // The contract file (File), or the connection string of the database (Server).
     const QString& place() const { return place_; }
