@@ -48,6 +48,12 @@ public:
     // the desktop's server dialog. False, with the message shown, when it did not open.
     bool openIn(Tmainf& window, ScriptedDesktop& desktop) const;
 
+    // How a save of one row shown at `version` ends its statement: on a server it holds
+    // only over that version; a contract file has no versions.
+    QString versionCheck(qint64 version) const {
+        return onServer() ? QStringLiteral(" and rowver=%1").arg(version) : QString();
+    }
+
     // The contract file (File), or the connection string of the database (Server).
     const QString& place() const { return place_; }
 
