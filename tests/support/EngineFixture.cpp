@@ -1,7 +1,9 @@
 #include "EngineFixture.h"
 
+#include <QFile>
 #include <QTest>
 
+#include "BlobTransfer.h"
 #include "ContractQuery.h"
 #include "ScriptedDesktop.h"
 #include "ServerConnection.h"
@@ -87,4 +89,30 @@ bool EngineFixture::openIn(Tmainf& window, ScriptedDesktop& desktop) const {
     for (qsizetype i = shown; i < desktop.messages.size(); ++i)
         qWarning("%s", qPrintable(desktop.messages[i].text));
     return false;
+}
+
+void EngineFixture::storeFileOutside(const QString& table, const QString& key, qint64 id,
+                                     const QString& column, const QByteArray& bytes) const {
+    const QString path = files_.path(QStringLiteral("file-to-store.bin"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    file.close();
+    StoreFileInBlob(*openQuery(), table, key, id, column, path);
+    QFile::remove(path);
+}
+
+std::optional<QByteArray> EngineFixture::storedFile(const QString& table, const QString& key,
+                                                    qint64 id, const QString& column) const {
+    const auto query = openQuery();
+    query->RunQuery(QStringLiteral("select %1 from %2 where %3=%4")
+                        .arg(column, table, key)
+                        .arg(id));
+    if (query->eof() || query->isNull(column.toUtf8().constData())) return std::nullopt;
+    query->close();
+    const QString path = files_.path(QStringLiteral("stored-file.bin"));
+    ExtractBlobToFile(*query, table, key, id, column, path);
+    const QByteArray bytes = fileBytes(path);
+    QFile::remove(path);
+    return bytes;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 #include "ContractFileFixture.h"
 
@@ -47,6 +48,14 @@ public:
     // opens it, or the database through "连接服务器…" with the connection string typed into
     // the desktop's server dialog. False, with the message shown, when it did not open.
     bool openIn(Tmainf& window, ScriptedDesktop& desktop) const;
+
+    // Stores `bytes` as the file in `column` of the row `id` of `table` (keyed by `key`),
+    // as the program stores files: in the column of a contract file, in pieces on a server.
+    void storeFileOutside(const QString& table, const QString& key, qint64 id,
+                          const QString& column, const QByteArray& bytes) const;
+    // The file stored in `column` of that row; none when the column has no value.
+    std::optional<QByteArray> storedFile(const QString& table, const QString& key, qint64 id,
+                                         const QString& column) const;
 
     // How a save of one row shown at `version` ends its statement: on a server it holds
     // only over that version; a contract file has no versions.
