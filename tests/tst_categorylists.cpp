@@ -5,9 +5,9 @@
 
 #include "CommandGuard.h"
 #include "ContractFileFixture.h"
-#include "EngineFixture.h"
 #include "ContractInfoPage.h"
 #include "ContractQuery.h"
+#include "EngineFixture.h"
 #include "ScriptedDesktop.h"
 #include "Tinfoset.h"
 #include "Tmainf.h"
@@ -147,7 +147,7 @@ class CategoryListsTest : public QObject {
         page_->FillCategoryLists(QStringLiteral("all"));
         data_->executeOutside(
             {"insert into infoset (id,infosty,infotext) values (9,'htpz','新项目')",
-                    "insert into ghdwinfo (id,dwmc) values (6,'新单位')"});
+             "insert into ghdwinfo (id,dwmc) values (6,'新单位')"});
         page_->FillCategoryLists(scope);
         QCOMPARE(entries(combo("ComboBox5")).contains("新项目"), categories);
         QCOMPARE(entries(combo("ComboBox1")).contains("新单位"), suppliers);
@@ -296,7 +296,7 @@ class CategoryListsTest : public QObject {
         retype(memo(*dialog, 0), QStringLiteral("新甲\n好"));
         click(*dialog, "FlatButton1");
         QCOMPARE(infosetRows(*data_), (QStringList{"1 bmlb 新甲", "2 bmlb 好", "3 htlb 施工合同",
-                                                  "4 gclb 土建", "5 htpz 新丁"}));
+                                                   "4 gclb 土建", "5 htpz 新丁"}));
         QVERIFY(!dialog->isVisible());
     }
 

@@ -5,10 +5,10 @@
 
 #include "AppError.h"
 #include "ContractFileFixture.h"
-#include "EngineFixture.h"
 #include "ContractInfoPage.h"
 #include "ContractQuery.h"
 #include "ContractTree.h"
+#include "EngineFixture.h"
 #include "ScriptedDesktop.h"
 #include "Tmainf.h"
 #include "Typing.h"
@@ -670,9 +670,9 @@ class ContractInfoTest : public QObject {
                 "gdrq=%1,gd='false',cbdd='甲\r\n乙',cfdd='三楼' where conid=7")
                 .arg(d);
         // On a server the save holds only over the version of the row that was loaded.
-        QCOMPARE(log.statements,
-                 QStringList{expected + data_->versionCheck(0)});
-        QCOMPARE(stored(*data_, "conname", 1), QStringLiteral("新合同"));  // only contract 7 changed
+        QCOMPARE(log.statements, QStringList{expected + data_->versionCheck(0)});
+        QCOMPARE(stored(*data_, "conname", 1),
+                 QStringLiteral("新合同"));  // only contract 7 changed
     }
 
     void savingAContractThatHasNoRowFails() {
@@ -771,7 +771,7 @@ class ContractInfoTest : public QObject {
         QFETCH(bool, byClick);
         data_->executeOutside(
             {"update htmain set conname='甲合同' where conid=1",
-                    "insert into htmain (conid,concode,conname) values (2,'0002','乙合同')"});
+             "insert into htmain (conid,concode,conname) values (2,'0002','乙合同')"});
         ScriptedDesktop desktop;
         Tmainf window(desktop, data_->files().programFolder());
         window.show();

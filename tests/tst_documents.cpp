@@ -18,10 +18,10 @@
 
 #include "CommandGuard.h"
 #include "ContractFileFixture.h"
-#include "EngineFixture.h"
 #include "ContractQuery.h"
 #include "DocumentConverter.h"
 #include "DocumentPage.h"
+#include "EngineFixture.h"
 #include "LibreOfficeConverter.h"
 #include "RtfReader.h"
 #include "ScratchFolder.h"
@@ -206,7 +206,7 @@ class DocumentsTest : public QObject {
         data_ = std::make_unique<EngineFixture>(currentEngine());
         data_->executeOutside(
             {QStringLiteral("insert into htmain (conid,concode,conname) values "
-                                   "(1,'0001','甲'),(2,'0002','乙'),(3,'0003','丙')")});
+                            "(1,'0001','甲'),(2,'0002','乙'),(3,'0003','丙')")});
         desktop_ = std::make_unique<ScriptedDesktop>();
         query_ = data_->openQuery();
         guard_ = std::make_unique<CommandGuard>(*desktop_, nullptr);
@@ -261,7 +261,7 @@ class DocumentsTest : public QObject {
         QTest::addColumn<bool>("sameKey");    // that row kept the key it had
 
         const SeedDocuments two{documentRow(3, 1, "合同.doc", QByteArray("{\\rtf1 old}")),
-                              documentRow(5, 1, "附件.pdf")};
+                                documentRow(5, 1, "附件.pdf")};
         QTest::newRow("first document takes the empty row")
             << SeedDocuments() << 0 << "TBItem35"
             << "合同.doc" << QStringList{"合同.doc"} << 0 << false;
@@ -359,11 +359,12 @@ class DocumentsTest : public QObject {
         const QString text = QStringLiteral("甲方：北京建设集团\n合同总价：壹佰万元整\n");
         const QString source = pickedFile("合同文本.txt", text.toUtf8());
         QProcess maker;
-        maker.start(office,
-                    {"-env:UserInstallation=" +
-                         QUrl::fromLocalFile(data_->files().path("maker")).toString(QUrl::FullyEncoded),
-                     "--headless", "--infilter=Text (encoded):UTF8", "--convert-to",
-                     "doc:MS Word 97", "--outdir", QFileInfo(source).path(), source});
+        maker.start(
+            office,
+            {"-env:UserInstallation=" +
+                 QUrl::fromLocalFile(data_->files().path("maker")).toString(QUrl::FullyEncoded),
+             "--headless", "--infilter=Text (encoded):UTF8", "--convert-to", "doc:MS Word 97",
+             "--outdir", QFileInfo(source).path(), source});
         QVERIFY(maker.waitForFinished(120000));
         const QString word = QFileInfo(source).path() + "/合同文本.doc";
         const QByteArray original = fileBytes(word);

@@ -2,15 +2,15 @@
 // click, the editor's modes, saving, deleting, and what selecting another contract does.
 // Every case runs for both pages, through the table of their names below, on a contract
 // file and on a server.
+#include <QPrintPreviewDialog>
 #include <QtTest>
 #include <QtWidgets>
-#include <QPrintPreviewDialog>
 
 #include "ContractFileFixture.h"
-#include "EngineFixture.h"
 #include "ContractNode.h"
 #include "ContractQuery.h"
 #include "ContractTree.h"
+#include "EngineFixture.h"
 #include "LedgerPage.h"
 #include "ScriptedDesktop.h"
 #include "Tmainf.h"
@@ -230,9 +230,9 @@ class LedgersTest : public QObject {
         const auto reader = data_->openQuery();
         QStringList rows;
         for (reader->RunQuery(QStringLiteral("select %1 as id,conid,%2 as name,%3 as first,fpje,"
-                                            "fkrq,sbdh,fph,other from %4 order by 1")
-                                 .arg(u(ledger_->key), u(ledger_->nameColumn),
-                                      u(ledger_->amountColumn), u(ledger_->table)));
+                                             "fkrq,sbdh,fph,other from %4 order by 1")
+                                  .arg(u(ledger_->key), u(ledger_->nameColumn),
+                                       u(ledger_->amountColumn), u(ledger_->table)));
              !reader->eof(); reader->next()) {
             QStringList values;
             for (const char* column :
@@ -255,8 +255,8 @@ class LedgersTest : public QObject {
         data_ = std::make_unique<EngineFixture>(currentEngine());
         data_->executeOutside(
             {"insert into htmain (conid,concode,conname) values (1,'0001','一号合同')",
-                    "insert into htmain (conid,concode,conname) values (2,'0002','二号合同')",
-                    "insert into htmain (conid,concode,conname) values (3,'0003','三号合同')"});
+             "insert into htmain (conid,concode,conname) values (2,'0002','二号合同')",
+             "insert into htmain (conid,concode,conname) values (3,'0003','三号合同')"});
         desktop_ = std::make_unique<ScriptedDesktop>();
         window_ = std::make_unique<Tmainf>(*desktop_, data_->files().programFolder());
         window_->resize(1100, 750);

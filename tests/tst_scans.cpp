@@ -7,8 +7,8 @@
 
 #include "CommandGuard.h"
 #include "ContractFileFixture.h"
-#include "EngineFixture.h"
 #include "ContractQuery.h"
+#include "EngineFixture.h"
 #include "ScanPage.h"
 #include "ScanView.h"
 #include "ScanViewLayout.h"
@@ -210,7 +210,11 @@ class ScanPageTest : public QObject {
                     .arg(id)
                     .arg(conid)
                     .arg(name, file),
-                n_.table, n_.idColumn, n_.blobColumn, id, picture};
+                n_.table,
+                n_.idColumn,
+                n_.blobColumn,
+                id,
+                picture};
     }
 
     // The page's rows as stored, "id name memo file bytes", by id.
@@ -224,7 +228,8 @@ class ScanPageTest : public QObject {
              !reader->eof(); reader->next())
             rows << QStringLiteral("%1 %2 %3 %4 %5 c%6")
                         .arg(reader->integer("id"))
-                        .arg(reader->text("name"), reader->text("memo"), reader->text("picfilename"))
+                        .arg(reader->text("name"), reader->text("memo"),
+                             reader->text("picfilename"))
                         .arg(reader->integer("size"))
                         .arg(reader->integer("conid"));
         return rows;
@@ -650,7 +655,8 @@ class ScanPageTest : public QObject {
         open();
         const QString good = picture("good.png", {100, 50});
         load(good);
-        const QString bad = bytes.isEmpty() ? data_->files().path(fileName) : rawFile(fileName, bytes);
+        const QString bad =
+            bytes.isEmpty() ? data_->files().path(fileName) : rawFile(fileName, bytes);
 
         load(bad);
         QCOMPARE(messages().size(), 1);

@@ -7,9 +7,9 @@
 
 #include "CommandGuard.h"
 #include "ContractFileFixture.h"
-#include "EngineFixture.h"
 #include "ContractInfoPage.h"
 #include "ContractQuery.h"
+#include "EngineFixture.h"
 #include "ScriptedDesktop.h"
 #include "Tghdwform.h"
 #include "Tmainf.h"
@@ -324,7 +324,8 @@ class SuppliersTest : public QObject {
         QVERIFY(desktop_->messages.isEmpty());
         QCOMPARE(log.statements.first(),
                  "update ghdwinfo set dwmc='赵六',dwdz='张三地址',dwxz='',lxr='',dh='',cz='',yb='',"
-                 "jsyh='',zh='',zzsh='',sdq='上海' where id=1" + data_->versionCheck(0));
+                 "jsyh='',zh='',zzsh='',sdq='上海' where id=1" +
+                     data_->versionCheck(0));
         QStringList after = before;
         after[0] = QStringLiteral("1|赵六|张三地址|||||||||上海");
         QCOMPARE(stored(), after);

@@ -341,9 +341,15 @@ class TreeCommandsTest : public QObject {
         QTest::addColumn<QString>("table");  // refusing a change of contract 3's rows
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("command");
-        QTest::newRow("delete") << "htsp" << "delete" << "delete";
-        QTest::newRow("move") << "htmain" << "update of concode" << "move";
-        QTest::newRow("independent") << "htmain" << "update of concode" << "independent";
+        QTest::newRow("delete") << "htsp"
+                                << "delete"
+                                << "delete";
+        QTest::newRow("move") << "htmain"
+                              << "update of concode"
+                              << "move";
+        QTest::newRow("independent") << "htmain"
+                                     << "update of concode"
+                                     << "independent";
     }
     void failureHalfWayLeavesTheFileAsItWas() {
         QFETCH(QString, table);
@@ -352,7 +358,8 @@ class TreeCommandsTest : public QObject {
         Fixture f(
             Fixture::contracts({"0002", "00020002", "000200020002", "0002000200020002", "0003"}) +
             dependentRows({1, 2, 3, 4, 5}));
-        f.data.refuseChanges(table, change, QStringLiteral("磁盘故障"), QStringLiteral("old.conid=3"));
+        f.data.refuseChanges(table, change, QStringLiteral("磁盘故障"),
+                             QStringLiteral("old.conid=3"));
         const QStringList before = f.fileRows();
         f.select("00020002");
         if (command == "delete") run(f, &ContractTree::deleteContract);

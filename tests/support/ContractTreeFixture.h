@@ -26,7 +26,8 @@ struct ContractTreeFixture {
     std::unique_ptr<ContractTree> tree;
 
     explicit ContractTreeFixture(const QStringList& seed = {})
-        : ownQuery(seed.isEmpty() ? data.openQuery() : (data.executeOutside(seed), data.openQuery())),
+        : ownQuery(seed.isEmpty() ? data.openQuery()
+                                  : (data.executeOutside(seed), data.openQuery())),
           query(*ownQuery) {
         tree = std::make_unique<ContractTree>(query, desktop, guard, &host);
         tree->LoadContractTree();
@@ -170,8 +171,9 @@ struct ContractTreeFixture {
             QStringList columns;
             for (reader->RunQuery(
                      data.onServer()
-                         ? QStringLiteral("select column_name as name from information_schema.columns "
-                                          "where table_name='%1' order by ordinal_position")
+                         ? QStringLiteral(
+                               "select column_name as name from information_schema.columns "
+                               "where table_name='%1' order by ordinal_position")
                                .arg(table)
                          : QStringLiteral("select name from pragma_table_info('%1') order by cid")
                                .arg(table));
@@ -181,7 +183,8 @@ struct ContractTreeFixture {
         };
         QList<std::pair<QString, QString>> all = tables;
         if (data.onServer())
-            all.append(std::pair<QString, QString>("blobchunk", "owner_table,owner_id,owner_column,seq"));
+            all.append(
+                std::pair<QString, QString>("blobchunk", "owner_table,owner_id,owner_column,seq"));
         QStringList rows;
         for (const auto& [table, key] : all) {
             const QStringList columns = columnsOf(table);
@@ -201,7 +204,8 @@ struct ContractTreeFixture {
     // What a command that writes nothing leaves exactly as it was: the contract file's
     // bytes, or every row on a server.
     QByteArray everything() const {
-        return data.onServer() ? fileRows().join(QLatin1Char('\n')).toUtf8() : fileBytes(data.place());
+        return data.onServer() ? fileRows().join(QLatin1Char('\n')).toUtf8()
+                               : fileBytes(data.place());
     }
 
     QStringList expandedCodes() const {

@@ -61,11 +61,11 @@ void EngineFixture::refuseChanges(const QString& table, const QString& change,
     static int triggers = 0;
     const QString name = QStringLiteral("refuse_%1").arg(++triggers);
     if (engine_ == Engine::File) {
-        executeOutside({QStringLiteral("create trigger %1 before %2 on %3 %4 begin "
-                                       "select raise(abort, '%5'); end")
-                            .arg(name, change, table,
-                                 when.isEmpty() ? QString() : QStringLiteral("when ") + when,
-                                 message)});
+        executeOutside(
+            {QStringLiteral("create trigger %1 before %2 on %3 %4 begin "
+                            "select raise(abort, '%5'); end")
+                 .arg(name, change, table,
+                      when.isEmpty() ? QString() : QStringLiteral("when ") + when, message)});
         return;
     }
     executeOutside({QStringLiteral("create function %1() returns trigger language plpgsql as "
@@ -105,9 +105,8 @@ void EngineFixture::storeFileOutside(const QString& table, const QString& key, q
 std::optional<QByteArray> EngineFixture::storedFile(const QString& table, const QString& key,
                                                     qint64 id, const QString& column) const {
     const auto query = openQuery();
-    query->RunQuery(QStringLiteral("select %1 from %2 where %3=%4")
-                        .arg(column, table, key)
-                        .arg(id));
+    query->RunQuery(
+        QStringLiteral("select %1 from %2 where %3=%4").arg(column, table, key).arg(id));
     if (query->eof() || query->isNull(column.toUtf8().constData())) return std::nullopt;
     query->close();
     const QString path = files_.path(QStringLiteral("stored-file.bin"));
