@@ -29,6 +29,20 @@ RowVersion RowVersion::read(ContractQuery& query, const QString& table, const QS
     return now;
 }
 
+namespace {
+
+// Whether the row an update "update <table> set … where <key>=<id>" names is still there.
+bool rowExists(ContractQuery& query, const QString& updateSql) {
+    const QString table = updateSql.section(QLatin1Char(' '), 1, 1);
+    const QString where = updateSql.mid(updateSql.lastIndexOf(QStringLiteral(" where ")));
+    query.RunQuery(QStringLiteral("select count(*) as n from ") % table % where);
+    const bool exists = query.integer("n") > 0;
+    query.close();
+    return exists;
+}
+
+}  // namespace
+
 int RowVersion::update(ContractQuery& query, qint64 id, const QString& updateSql) {
     // A version of another row (the page moved on without reading one) guards nothing.
     if (!version_ || id != id_) {
@@ -36,8 +50,12 @@ int RowVersion::update(ContractQuery& query, qint64 id, const QString& updateSql
         return query.changes();
     }
     query.RunCommand(updateSql % QStringLiteral(" and rowver=") % QString::number(*version_));
-    if (query.changes() == 0)
+    if (query.changes() == 0) {
+        // A row another clerk deleted is gone rather than changed: the caller tells the
+        // clerk so, as it does on a contract file.
+        if (!rowExists(query, updateSql)) return 0;
         throw AppError(conflictMessage(), QStringLiteral("编号 ") % QString::number(id));
+    }
     version_ = *version_ + 1;
     return query.changes();
 }

@@ -1,4 +1,5 @@
-// The drop-down lists of the page "合同信息" and the option dialog that edits them.
+// The drop-down lists of the page "合同信息" and the option dialog that edits them, on a
+// contract file and on a server.
 #include <QtTest>
 #include <QtWidgets>
 
@@ -6,6 +7,7 @@
 #include "ContractFileFixture.h"
 #include "ContractInfoPage.h"
 #include "ContractQuery.h"
+#include "EngineFixture.h"
 #include "ScriptedDesktop.h"
 #include "Tinfoset.h"
 #include "Tmainf.h"
@@ -20,14 +22,13 @@ QStringList entries(const QComboBox* box) {
 }
 
 // The table as "id kind text" lines, in the order the engine returns them.
-QStringList infosetRows(const QString& file) {
-    ContractQuery reader;
-    reader.setContractFile(file);
+QStringList infosetRows(const EngineFixture& data) {
+    const auto reader = data.openQuery();
     QStringList rows;
-    for (reader.RunQuery(QStringLiteral("select * from infoset")); !reader.eof(); reader.next())
+    for (reader->RunQuery(QStringLiteral("select * from infoset")); !reader->eof(); reader->next())
         rows << QStringLiteral("%1 %2 %3")
-                    .arg(reader.integer("id"))
-                    .arg(reader.text("infosty"), reader.text("infotext"));
+                    .arg(reader->integer("id"))
+                    .arg(reader->text("infosty"), reader->text("infotext"));
     return rows;
 }
 
@@ -54,8 +55,7 @@ const char* const kMemos[] = {"Memo1", "Memo2", "Memo3", "Memo4"};
 class CategoryListsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ContractFileFixture> fixture_;
-    QString file_;
+    std::unique_ptr<EngineFixture> data_;
     std::unique_ptr<ScriptedDesktop> desktop_;
     std::unique_ptr<CommandGuard> guard_;
     std::unique_ptr<ContractQuery> query_;
@@ -81,14 +81,13 @@ class CategoryListsTest : public QObject {
     }
 
   private Q_SLOTS:
+    void initTestCase_data() { addEngineRows(); }
     void init() {
-        fixture_ = std::make_unique<ContractFileFixture>();
-        file_ = fixture_->newContractFile();
-        ContractFileFixture::execute(file_, kSeed);
+        data_ = std::make_unique<EngineFixture>(currentEngine());
+        data_->executeOutside(kSeed);
         desktop_ = std::make_unique<ScriptedDesktop>();
         guard_ = std::make_unique<CommandGuard>(*desktop_, nullptr);
-        query_ = std::make_unique<ContractQuery>();
-        query_->setContractFile(file_);
+        query_ = data_->openQuery();
         page_ = std::make_unique<ContractInfoPage>(*query_, *desktop_);
         page_->ClearContractPage(desktop_->now());
         refills_.clear();
@@ -98,14 +97,14 @@ class CategoryListsTest : public QObject {
         query_.reset();
         guard_.reset();
         desktop_.reset();
-        fixture_.reset();
+        data_.reset();
     }
 
     // ------------------------------------------------------------ FillCategoryLists
 
     void listsOfferTheirKindsInTableOrderAndKeepTheirTexts() {
-        ContractFileFixture::execute(
-            file_, {"insert into htmain (conid,concode,conname) values (1,'0001','甲')"});
+        data_->executeOutside(
+            {"insert into htmain (conid,concode,conname) values (1,'0001','甲')"});
         page_->LoadContractRecord(1);
         retype(combo("ComboBox2"), QStringLiteral("旧部门"));  // not an entry
         retype(combo("ComboBox3"), QStringLiteral("土建"));    // an entry
@@ -124,12 +123,11 @@ class CategoryListsTest : public QObject {
         QCOMPARE(combo("ComboBox5")->currentText(), QString());
 
         QVERIFY(page_->saveContractRecord(1));
-        ContractQuery reader;
-        reader.setContractFile(file_);
-        reader.RunQuery(QStringLiteral("select partname,gclb,dwmc from htmain where conid=1"));
-        QCOMPARE(reader.text("partname"), QStringLiteral("旧部门"));
-        QCOMPARE(reader.text("gclb"), QStringLiteral("土建"));
-        QCOMPARE(reader.text("dwmc"), QString());
+        const auto reader = data_->openQuery();
+        reader->RunQuery(QStringLiteral("select partname,gclb,dwmc from htmain where conid=1"));
+        QCOMPARE(reader->text("partname"), QStringLiteral("旧部门"));
+        QCOMPARE(reader->text("gclb"), QStringLiteral("土建"));
+        QCOMPARE(reader->text("dwmc"), QString());
     }
 
     void aScopeRefillsOnlyItsLists_data() {
@@ -147,9 +145,9 @@ class CategoryListsTest : public QObject {
         QFETCH(bool, categories);
         QFETCH(bool, suppliers);
         page_->FillCategoryLists(QStringLiteral("all"));
-        ContractFileFixture::execute(
-            file_, {"insert into infoset (id,infosty,infotext) values (9,'htpz','新项目')",
-                    "insert into ghdwinfo (id,dwmc) values (6,'新单位')"});
+        data_->executeOutside(
+            {"insert into infoset (id,infosty,infotext) values (9,'htpz','新项目')",
+             "insert into ghdwinfo (id,dwmc) values (6,'新单位')"});
         page_->FillCategoryLists(scope);
         QCOMPARE(entries(combo("ComboBox5")).contains("新项目"), categories);
         QCOMPARE(entries(combo("ComboBox1")).contains("新单位"), suppliers);
@@ -159,7 +157,7 @@ class CategoryListsTest : public QObject {
     }
 
     void anEmptyTableGivesEmptyListsAndAnEmptyDialog() {
-        ContractFileFixture::execute(file_, {"delete from infoset", "delete from ghdwinfo"});
+        data_->executeOutside({"delete from infoset", "delete from ghdwinfo"});
         page_->FillCategoryLists(QStringLiteral("all"));
         for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5"})
             QCOMPARE(combo(name)->count(), 0);
@@ -233,7 +231,7 @@ class CategoryListsTest : public QObject {
 
         click(*dialog, "FlatButton1");
         QVERIFY(desktop_->messages.isEmpty());
-        QCOMPARE(infosetRows(file_), rows);
+        QCOMPARE(infosetRows(*data_), rows);
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QVERIFY(!dialog->isVisible());
         QCOMPARE(refills_, QStringList{"setinfo"});
@@ -262,7 +260,8 @@ class CategoryListsTest : public QObject {
     void cancellingChangesNothing() {
         QFETCH(int, how);
         page_->FillCategoryLists(QStringLiteral("all"));
-        const QByteArray before = fileBytes(file_);
+        const QStringList before = infosetRows(*data_);
+        const QByteArray bytesBefore = data_->onServer() ? QByteArray() : fileBytes(data_->place());
         const auto dialog = openDialog();
         retype(memo(*dialog, 0), QStringLiteral("新部门"));
         if (how == 0) click(*dialog, "FlatButton2");
@@ -272,14 +271,13 @@ class CategoryListsTest : public QObject {
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
         QVERIFY(refills_.isEmpty());
         QCOMPARE(entries(combo("ComboBox2")), (QStringList{"工程部", "财务部", "工程部"}));
-        QCOMPARE(fileBytes(file_), before);
+        QCOMPARE(infosetRows(*data_), before);
+        if (!data_->onServer()) QCOMPARE(fileBytes(data_->place()), bytesBefore);
     }
 
     void aFailingConfirmKeepsTheOldEntries() {
-        ContractFileFixture::execute(
-            file_, {"create trigger refuse before insert on infoset when new.infotext='坏' "
-                    "begin select raise(abort, '拒绝'); end"});
-        const QStringList before = infosetRows(file_);
+        data_->refuseChanges("infoset", "insert", "拒绝", "new.infotext='坏'");
+        const QStringList before = infosetRows(*data_);
         const auto dialog = openDialog();
         retype(memo(*dialog, 0), QStringLiteral("新甲\n坏"));
         retype(memo(*dialog, 3), QStringLiteral("新丁"));
@@ -289,7 +287,7 @@ class CategoryListsTest : public QObject {
         QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Error);
         QVERIFY2(desktop_->lastMessage().text.contains(QStringLiteral("拒绝")),
                  qPrintable(desktop_->lastMessage().text));
-        QCOMPARE(infosetRows(file_), before);
+        QCOMPARE(infosetRows(*data_), before);
         QVERIFY(dialog->isVisible());
         QCOMPARE(memo(*dialog, 0)->toPlainText(), QStringLiteral("新甲\n坏"));
         QVERIFY(refills_.isEmpty());
@@ -297,27 +295,30 @@ class CategoryListsTest : public QObject {
         // Pressing again after correcting the entry rewrites the whole table.
         retype(memo(*dialog, 0), QStringLiteral("新甲\n好"));
         click(*dialog, "FlatButton1");
-        QCOMPARE(infosetRows(file_), (QStringList{"1 bmlb 新甲", "2 bmlb 好", "3 htlb 施工合同",
-                                                  "4 gclb 土建", "5 htpz 新丁"}));
+        QCOMPARE(infosetRows(*data_), (QStringList{"1 bmlb 新甲", "2 bmlb 好", "3 htlb 施工合同",
+                                                   "4 gclb 土建", "5 htpz 新丁"}));
         QVERIFY(!dialog->isVisible());
     }
 
     void anEntryWithANulCharacterIsRefusedByItsList() {
-        const QStringList before = infosetRows(file_);
+        const QStringList before = infosetRows(*data_);
         const auto dialog = openDialog();
         memo(*dialog, 2)->setPlainText(QStringLiteral("土") + QChar(0) + QStringLiteral("建"));
         click(*dialog, "FlatButton1");
         QCOMPARE(desktop_->messageTexts(),
                  QStringList{"“工程类别”中含有空字符（NUL），无法保存，请删除后再试"});
         QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Warning);
-        QCOMPARE(infosetRows(file_), before);
+        QCOMPARE(infosetRows(*data_), before);
         QVERIFY(dialog->isVisible());
         QVERIFY(refills_.isEmpty());
     }
 
     void listsThatCannotBeReadCannotBeConfirmed() {
         // Empty boxes that do not show the table must not replace it.
-        query_->setContractFile(fixture_->path(QStringLiteral("gone.pzq")));
+        if (data_->onServer())
+            data_->executeOutside({"alter table infoset rename to infoset_gone"});
+        else
+            query_->setContractFile(data_->files().path(QStringLiteral("gone.pzq")));
         const auto dialog = openDialog();
         QCOMPARE(desktop_->messages.size(), 1);
         QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Error);
@@ -329,10 +330,10 @@ class CategoryListsTest : public QObject {
 
     void theOptionCommandRefreshesThePage() {
         ScriptedDesktop desktop;
-        Tmainf window(desktop, fixture_->programFolder());
+        Tmainf window(desktop, data_->files().programFolder());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.OpenContractFile(file_);
+        QVERIFY(data_->openIn(window, desktop));
         auto* page = window.findChild<ContractInfoPage*>(QStringLiteral("TabSheet1"));
         auto* items = page->findChild<QComboBox*>("ComboBox5");
         QCOMPARE(entries(items), QStringList{"设备"});

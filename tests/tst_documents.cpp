@@ -1,8 +1,7 @@
 // The page "合同文本": the document list, the preview of a .doc's RTF copy, and importing,
 // replacing, opening and deleting documents. The office program is replaced by a scripted
-// converter here (tst_libreoffice runs the real one).
-#include <sqlite3.h>
-
+// converter here (tst_libreoffice runs the real one). Every case runs on a contract file and
+// on a server.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -22,6 +21,7 @@
 #include "ContractQuery.h"
 #include "DocumentConverter.h"
 #include "DocumentPage.h"
+#include "EngineFixture.h"
 #include "LibreOfficeConverter.h"
 #include "RtfReader.h"
 #include "ScratchFolder.h"
@@ -56,7 +56,7 @@ class ScriptedConverter : public DocumentConverter {
     }
 };
 
-// One row of httext as the file holds it.
+// One row of httext as stored.
 struct StoredDocument {
     qint64 conid = 0;
     QString name;
@@ -64,48 +64,39 @@ struct StoredDocument {
     std::optional<QByteArray> rtf;  // none: the column has no value
 };
 
-QMap<qint64, StoredDocument> storedDocuments(const QString& file) {
+QMap<qint64, StoredDocument> storedDocuments(const EngineFixture& data) {
     QMap<qint64, StoredDocument> rows;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, "select id,conid,textname,docfile,rtffile from httext", -1, &statement,
-                       nullptr);
-    const auto bytes = [&](int column) {
-        return QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
-                          sqlite3_column_bytes(statement, column));
-    };
-    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+    const auto reader = data.openQuery();
+    for (reader->RunQuery(QStringLiteral("select id,conid,textname from httext")); !reader->eof();
+         reader->next()) {
         StoredDocument row;
-        row.conid = sqlite3_column_int64(statement, 1);
-        row.name =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)));
-        row.document = bytes(3);
-        if (sqlite3_column_type(statement, 4) != SQLITE_NULL) row.rtf = bytes(4);
-        rows.insert(sqlite3_column_int64(statement, 0), row);
+        row.conid = reader->integer("conid");
+        row.name = reader->text("textname");
+        rows.insert(reader->integer("id"), row);
     }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
+    for (auto it = rows.begin(); it != rows.end(); ++it) {
+        it->document = data.storedFile("httext", "id", it.key(), "docfile").value_or(QByteArray());
+        it->rtf = data.storedFile("httext", "id", it.key(), "rtffile");
+    }
     return rows;
 }
 
-QString hex(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex()); }
+// A document row of contract `conid` to seed, with an RTF copy when one is given.
+struct SeedDocument {
+    qint64 id;
+    qint64 conid;
+    QString name;
+    std::optional<QByteArray> rtf;
+};
+using SeedDocuments = QList<SeedDocument>;
 
-// A document row of contract `conid`, with an RTF copy when one is given.
-QString documentRow(qint64 id, qint64 conid, const QString& name,
-                    std::optional<QByteArray> rtf = std::nullopt) {
-    return QStringLiteral(
-               "insert into httext (id,conid,textname,docfile,rtffile) values "
-               "(%1,%2,'%3',x'%4',%5)")
-        .arg(id)
-        .arg(conid)
-        .arg(name)
-        .arg(hex("stored " + name.toUtf8()))
-        .arg(rtf ? QStringLiteral("x'") + hex(*rtf) + QLatin1Char('\'') : QStringLiteral("null"));
+SeedDocument documentRow(qint64 id, qint64 conid, const QString& name,
+                         std::optional<QByteArray> rtf = std::nullopt) {
+    return {id, conid, name, std::move(rtf)};
 }
 
 // Four documents of contract 1, each .doc with its RTF copy; one of contract 2.
-QStringList fourDocuments() {
+SeedDocuments fourDocuments() {
     return {documentRow(3, 1, QStringLiteral("合同.doc"), ScriptedConverter::rtfFor("合同.doc")),
             documentRow(5, 1, QStringLiteral("附件.PDF")),
             documentRow(6, 1, QStringLiteral("图纸.DOC"), ScriptedConverter::rtfFor("图纸.DOC")),
@@ -125,11 +116,12 @@ const std::optional<QByteArray> kNoCopy;
 
 }  // namespace
 
+Q_DECLARE_METATYPE(SeedDocuments)
+
 class DocumentsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ContractFileFixture> files_;
-    QString file_;
+    std::unique_ptr<EngineFixture> data_;
     std::unique_ptr<ScriptedDesktop> desktop_;
     std::unique_ptr<ContractQuery> query_;
     std::unique_ptr<CommandGuard> guard_;
@@ -150,9 +142,21 @@ class DocumentsTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
     }
 
-    void seed(const QStringList& statements) {
-        ContractFileFixture::execute(file_, statements);
+    // Stores the documents, each with its own bytes and its RTF copy, and lists them.
+    void seed(const SeedDocuments& documents) {
+        store(documents);
         page_->LoadDocumentList(selected_);
+    }
+    void store(const SeedDocuments& documents) const {
+        for (const SeedDocument& d : documents) {
+            data_->executeOutside({QStringLiteral("insert into httext (id,conid,textname) values "
+                                                  "(%1,%2,'%3')")
+                                       .arg(d.id)
+                                       .arg(d.conid)
+                                       .arg(d.name)});
+            data_->storeFileOutside("httext", "id", d.id, "docfile", "stored " + d.name.toUtf8());
+            if (d.rtf) data_->storeFileOutside("httext", "id", d.id, "rtffile", *d.rtf);
+        }
     }
 
     QTableWidget* grid() const { return page_->findChild<QTableWidget*>("StringGrid1"); }
@@ -184,8 +188,8 @@ class DocumentsTest : public QObject {
 
     // A file the person picks, outside the scratch folder.
     QString pickedFile(const QString& name, const QByteArray& bytes = {}) const {
-        QDir().mkpath(files_->path(QStringLiteral("picked")));
-        const QString path = files_->path(QStringLiteral("picked/") + name);
+        QDir().mkpath(data_->files().path(QStringLiteral("picked")));
+        const QString path = data_->files().path(QStringLiteral("picked/") + name);
         QFile file(path);
         file.open(QIODevice::WriteOnly);
         file.write(bytes.isEmpty() ? "picked " + name.toUtf8() : bytes);
@@ -197,19 +201,18 @@ class DocumentsTest : public QObject {
     }
 
   private Q_SLOTS:
+    void initTestCase_data() { addEngineRows(); }
     void init() {
-        files_ = std::make_unique<ContractFileFixture>();
-        file_ = files_->newContractFile();
-        ContractFileFixture::execute(
-            file_, {QStringLiteral("insert into htmain (conid,concode,conname) values "
-                                   "(1,'0001','甲'),(2,'0002','乙'),(3,'0003','丙')")});
+        data_ = std::make_unique<EngineFixture>(currentEngine());
+        data_->executeOutside(
+            {QStringLiteral("insert into htmain (conid,concode,conname) values "
+                            "(1,'0001','甲'),(2,'0002','乙'),(3,'0003','丙')")});
         desktop_ = std::make_unique<ScriptedDesktop>();
-        query_ = std::make_unique<ContractQuery>();
-        query_->setContractFile(file_);
+        query_ = data_->openQuery();
         guard_ = std::make_unique<CommandGuard>(*desktop_, nullptr);
         converter_ = std::make_unique<ScriptedConverter>();
         selected_ = 1;
-        makePage(files_->programFolder());
+        makePage(data_->files().programFolder());
     }
     void cleanup() {
         page_.reset();
@@ -218,7 +221,7 @@ class DocumentsTest : public QObject {
         guard_.reset();
         query_.reset();
         desktop_.reset();
-        files_.reset();
+        data_.reset();
     }
 
     // ------------------------------------------------------------ the list
@@ -234,7 +237,7 @@ class DocumentsTest : public QObject {
         QVERIFY2(!log.statements.join(' ').contains("docfile"),
                  qPrintable(log.statements.join('\n')));
 
-        ContractFileFixture::execute(file_, {documentRow(10, 1, QStringLiteral("无扩展名"))});
+        store({documentRow(10, 1, QStringLiteral("无扩展名"))});
         clickRow(2);
         page_->LoadDocumentList(1);
         QCOMPARE(grid()->currentRow(), 0);  // row 1 current after every reload
@@ -249,7 +252,7 @@ class DocumentsTest : public QObject {
     // ------------------------------------------------------------ importing
 
     void importAddsOrReplaces_data() {
-        QTest::addColumn<QStringList>("seeded");
+        QTest::addColumn<SeedDocuments>("seeded");
         QTest::addColumn<int>("currentRow");
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("picked");
@@ -257,13 +260,13 @@ class DocumentsTest : public QObject {
         QTest::addColumn<int>("changedRow");  // row of the list that holds the picked file
         QTest::addColumn<bool>("sameKey");    // that row kept the key it had
 
-        const QStringList two{documentRow(3, 1, "合同.doc", QByteArray("{\\rtf1 old}")),
-                              documentRow(5, 1, "附件.pdf")};
+        const SeedDocuments two{documentRow(3, 1, "合同.doc", QByteArray("{\\rtf1 old}")),
+                                documentRow(5, 1, "附件.pdf")};
         QTest::newRow("first document takes the empty row")
-            << QStringList() << 0 << "TBItem35"
+            << SeedDocuments() << 0 << "TBItem35"
             << "合同.doc" << QStringList{"合同.doc"} << 0 << false;
         QTest::newRow("replacing on an empty list adds")
-            << QStringList() << 0 << "TBItem41"
+            << SeedDocuments() << 0 << "TBItem41"
             << "合同.doc" << QStringList{"合同.doc"} << 0 << false;
         QTest::newRow("adding appends, whatever row is current")
             << two << 1 << "TBItem35"
@@ -277,7 +280,7 @@ class DocumentsTest : public QObject {
             << "合同.pdf" << QStringList{"合同.pdf", "附件.pdf"} << 0 << true;
     }
     void importAddsOrReplaces() {
-        QFETCH(QStringList, seeded);
+        QFETCH(SeedDocuments, seeded);
         QFETCH(int, currentRow);
         QFETCH(QString, item);
         QFETCH(QString, picked);
@@ -288,7 +291,7 @@ class DocumentsTest : public QObject {
         if (currentRow > 0) clickRow(currentRow);
         const QString keyBefore =
             changedRow < grid()->rowCount() ? grid()->item(changedRow, 3)->text() : QString();
-        const auto before = storedDocuments(file_);
+        const auto before = storedDocuments(*data_);
         const QString source = pickedFile(picked);
 
         import(item.toLatin1().constData(), source);
@@ -298,7 +301,7 @@ class DocumentsTest : public QObject {
         QCOMPARE(grid()->currentRow(), 0);
         const qint64 key = grid()->item(changedRow, 3)->text().toLongLong();
         QCOMPARE(grid()->item(changedRow, 3)->text() == keyBefore, sameKey);
-        const auto after = storedDocuments(file_);
+        const auto after = storedDocuments(*data_);
         QCOMPARE(after.size(), before.size() + (sameKey ? 0 : 1));
         const StoredDocument& stored = after.value(key);
         QCOMPARE(stored.conid, qint64(1));
@@ -356,24 +359,25 @@ class DocumentsTest : public QObject {
         const QString text = QStringLiteral("甲方：北京建设集团\n合同总价：壹佰万元整\n");
         const QString source = pickedFile("合同文本.txt", text.toUtf8());
         QProcess maker;
-        maker.start(office,
-                    {"-env:UserInstallation=" +
-                         QUrl::fromLocalFile(files_->path("maker")).toString(QUrl::FullyEncoded),
-                     "--headless", "--infilter=Text (encoded):UTF8", "--convert-to",
-                     "doc:MS Word 97", "--outdir", QFileInfo(source).path(), source});
+        maker.start(
+            office,
+            {"-env:UserInstallation=" +
+                 QUrl::fromLocalFile(data_->files().path("maker")).toString(QUrl::FullyEncoded),
+             "--headless", "--infilter=Text (encoded):UTF8", "--convert-to", "doc:MS Word 97",
+             "--outdir", QFileInfo(source).path(), source});
         QVERIFY(maker.waitForFinished(120000));
         const QString word = QFileInfo(source).path() + "/合同文本.doc";
         const QByteArray original = fileBytes(word);
         QVERIFY2(!original.isEmpty(), maker.readAll().constData());
         LibreOfficeConverter converter;
-        makePage(files_->programFolder(), &converter);
+        makePage(data_->files().programFolder(), &converter);
         seed({});
 
         import("TBItem35", word);
 
         QVERIFY2(desktop_->messages.isEmpty(), qPrintable(desktop_->messageTexts().join('\n')));
         QCOMPARE(fileBytes(word), original);
-        const StoredDocument stored = storedDocuments(file_).first();
+        const StoredDocument stored = storedDocuments(*data_).first();
         QCOMPARE(stored.document, original);
         QVERIFY(stored.rtf);
         const QByteArray rtf = *stored.rtf;
@@ -404,7 +408,7 @@ class DocumentsTest : public QObject {
         import("TBItem35", pickedFile("合同.doc"));
 
         QVERIFY(!QFileInfo::exists(scratchFile("合同.rtf")));
-        QCOMPARE(storedDocuments(file_).first().rtf, kNoCopy);
+        QCOMPARE(storedDocuments(*data_).first().rtf, kNoCopy);
     }
 
     // Without an RTF copy the document is still stored, whole, and shows no preview.
@@ -434,7 +438,7 @@ class DocumentsTest : public QObject {
         QCOMPARE(desktop_->lastMessage().text, text);
         QCOMPARE(desktop_->lastMessage().title, title);
         QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Error);
-        const auto stored = storedDocuments(file_);
+        const auto stored = storedDocuments(*data_);
         QCOMPARE(stored.size(), 1);
         QCOMPARE(stored.first().document, fileBytes(source));
         QCOMPARE(stored.first().rtf, kNoCopy);
@@ -471,7 +475,7 @@ class DocumentsTest : public QObject {
 
     void cancellingOrNoContractChangesNothing() {
         seed(fourDocuments());
-        const auto before = storedDocuments(file_);
+        const auto before = storedDocuments(*data_);
         preview()->setPlainText(kOldPreview);
         trigger("TBItem35");  // the dialog cancelled
         QCOMPARE(preview()->toPlainText(), kOldPreview);
@@ -480,7 +484,7 @@ class DocumentsTest : public QObject {
         import("TBItem41", pickedFile("合同.doc"));
         QVERIFY(desktop_->messages.isEmpty());
         QVERIFY(converter_->documents.isEmpty());
-        QCOMPARE(storedDocuments(file_).keys(), before.keys());
+        QCOMPARE(storedDocuments(*data_).keys(), before.keys());
     }
 
     // A file that cannot be copied, or a stale copy that cannot be removed, ends the
@@ -513,7 +517,7 @@ class DocumentsTest : public QObject {
         QFETCH(QString, text);
         QFETCH(QString, title);
         seed(fourDocuments());
-        const auto before = storedDocuments(file_);
+        const auto before = storedDocuments(*data_);
         QString source = pickedFile(picked);
         if (picked == "gone.doc") QFile::remove(source);
         if (picked == "folder.doc") {
@@ -531,7 +535,7 @@ class DocumentsTest : public QObject {
         QCOMPARE(desktop_->lastMessage().title, title);
         QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Error);
         QVERIFY(converter_->documents.isEmpty());
-        QCOMPARE(storedDocuments(file_).keys(), before.keys());
+        QCOMPARE(storedDocuments(*data_).keys(), before.keys());
     }
 
     // A file picked from the scratch folder is its own copy: making way for the copy
@@ -548,7 +552,7 @@ class DocumentsTest : public QObject {
 
         QVERIFY(desktop_->messages.isEmpty());
         QCOMPARE(fileBytes(inScratch), QByteArray("the only copy of a draft"));
-        QCOMPARE(storedDocuments(file_).first().document, QByteArray("the only copy of a draft"));
+        QCOMPARE(storedDocuments(*data_).first().document, QByteArray("the only copy of a draft"));
         QCOMPARE(converter_->documents, QStringList{inScratch});
     }
 
@@ -561,16 +565,14 @@ class DocumentsTest : public QObject {
     void failingStoreLeavesTheFileAsItWas() {
         QFETCH(QString, item);
         seed(fourDocuments());
-        ContractFileFixture::execute(file_,
-                                     {"create trigger refuse before update of docfile on httext "
-                                      "begin select raise(abort,'磁盘已满'); end"});
-        const auto before = storedDocuments(file_);
+        data_->refuseChanges("httext", "update of docfile", "磁盘已满");
+        const auto before = storedDocuments(*data_);
 
         import(item.toLatin1().constData(), pickedFile("新文本.doc"));
 
         QCOMPARE(desktop_->messages.size(), 1);
         QVERIFY(desktop_->lastMessage().text.contains("磁盘已满"));
-        const auto after = storedDocuments(file_);
+        const auto after = storedDocuments(*data_);
         QCOMPARE(after.keys(), before.keys());
         for (auto it = before.cbegin(); it != before.cend(); ++it) {
             QCOMPARE(after.value(it.key()).name, it->name);
@@ -662,13 +664,13 @@ class DocumentsTest : public QObject {
     }
     void scratchFolderThatCannotBeMadeIsOneBox() {
         QFETCH(QString, command);
-        const QString notAFolder = files_->path("program.bin");
+        const QString notAFolder = data_->files().path("program.bin");
         QFile(notAFolder).open(QIODevice::WriteOnly);
         const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
         qputenv("XDG_CACHE_HOME", notAFolder.toUtf8());
         makePage(notAFolder);
         seed(fourDocuments());
-        const auto before = storedDocuments(file_);
+        const auto before = storedDocuments(*data_);
 
         if (command == "preview") clickRow(2);
         if (command == "import") import("TBItem35", pickedFile("新合同.doc"));
@@ -681,7 +683,7 @@ class DocumentsTest : public QObject {
         QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Error);
         QVERIFY(desktop_->opened.isEmpty());
         QVERIFY(converter_->documents.isEmpty());
-        QCOMPARE(storedDocuments(file_).keys(), before.keys());
+        QCOMPARE(storedDocuments(*data_).keys(), before.keys());
     }
 
     // ------------------------------------------------------------ deleting
@@ -727,11 +729,11 @@ class DocumentsTest : public QObject {
         QCOMPARE(desktop_->lastMessage().buttons, MessageButtons::YesNo);
         QCOMPARE(listedNames(), names);
         QCOMPARE(grid()->currentRow(), currentAfter);
-        QCOMPARE(storedDocuments(file_).size(), names.size() + 1);  // contract 2 keeps its own
+        QCOMPARE(storedDocuments(*data_).size(), names.size() + 1);  // contract 2 keeps its own
         if (previewAfter.isEmpty()) {
             QCOMPARE(preview()->toPlainText(), kOldPreview);
         } else {
-            const QByteArray rtf = storedDocuments(file_)
+            const QByteArray rtf = storedDocuments(*data_)
                                        .value(grid()->item(currentAfter, 3)->text().toLongLong())
                                        .rtf.value_or(QByteArray());
             QCOMPARE(preview()->toPlainText(), previewOf(rtf));
@@ -750,23 +752,22 @@ class DocumentsTest : public QObject {
     // A delete the file refuses is reported, and the list still shows the document.
     void failingDeleteIsReported() {
         seed(fourDocuments());
-        ContractFileFixture::execute(file_, {"create trigger keep before delete on httext "
-                                             "begin select raise(abort,'文件只读'); end"});
+        data_->refuseChanges("httext", "delete", "文件只读");
         trigger("TBItem38");
         QCOMPARE(desktop_->messages.size(), 2);
         QVERIFY(desktop_->lastMessage().text.contains("文件只读"));
         QCOMPARE(listedNames().size(), 4);
-        QCOMPARE(storedDocuments(file_).size(), 5);
+        QCOMPARE(storedDocuments(*data_).size(), 5);
     }
 
     // "保存入模板" is offered and does nothing.
     void saveAsTemplateIsInert() {
         seed(fourDocuments());
-        const auto before = storedDocuments(file_);
+        const auto before = storedDocuments(*data_);
         trigger("TBItem39");
         QVERIFY(desktop_->messages.isEmpty());
         QVERIFY(desktop_->fileDialogs.isEmpty());
-        QCOMPARE(storedDocuments(file_).keys(), before.keys());
+        QCOMPARE(storedDocuments(*data_).keys(), before.keys());
     }
 };
 

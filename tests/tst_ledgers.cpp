@@ -1,14 +1,16 @@
 // The pages "付款与报告" and "索赔与报告": a contract's records over a sums row, the row
 // click, the editor's modes, saving, deleting, and what selecting another contract does.
-// Every case runs for both pages, through the table of their names below.
+// Every case runs for both pages, through the table of their names below, on a contract
+// file and on a server.
+#include <QPrintPreviewDialog>
 #include <QtTest>
 #include <QtWidgets>
-#include <QPrintPreviewDialog>
 
 #include "ContractFileFixture.h"
 #include "ContractNode.h"
 #include "ContractQuery.h"
 #include "ContractTree.h"
+#include "EngineFixture.h"
 #include "LedgerPage.h"
 #include "ScriptedDesktop.h"
 #include "Tmainf.h"
@@ -126,8 +128,7 @@ QList<Record> threeAndOne() {
 class LedgersTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ContractFileFixture> files_;
-    QString file_;
+    std::unique_ptr<EngineFixture> data_;
     std::unique_ptr<ScriptedDesktop> desktop_;
     std::unique_ptr<Tmainf> window_;
     const Ledger* ledger_ = nullptr;
@@ -152,8 +153,8 @@ class LedgersTest : public QObject {
         ledger_ = &kLedgers[ledger];
         QStringList seed;
         for (const Record& r : records) seed << seedStatement(*ledger_, r);
-        ContractFileFixture::execute(file_, seed);
-        window_->OpenContractFile(file_);
+        data_->executeOutside(seed);
+        QVERIFY(data_->openIn(*window_, *desktop_));
         window_->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(page());
         selectContract(contract);
     }
@@ -223,21 +224,20 @@ class LedgersTest : public QObject {
             .join(QLatin1Char('|'));
     }
 
-    // The records of the ledger table in the file, by key, as
+    // The records of the ledger table, by key, as
     // "id|conid|name|first|second|date|number|invoice|remarks" with amounts as stored.
     QStringList fileRecords() const {
-        ContractQuery reader;
-        reader.setContractFile(file_);
+        const auto reader = data_->openQuery();
         QStringList rows;
-        for (reader.RunQuery(QStringLiteral("select %1 as id,conid,%2 as name,%3 as first,fpje,"
-                                            "fkrq,sbdh,fph,other from %4 order by 1")
-                                 .arg(u(ledger_->key), u(ledger_->nameColumn),
-                                      u(ledger_->amountColumn), u(ledger_->table)));
-             !reader.eof(); reader.next()) {
+        for (reader->RunQuery(QStringLiteral("select %1 as id,conid,%2 as name,%3 as first,fpje,"
+                                             "fkrq,sbdh,fph,other from %4 order by 1")
+                                  .arg(u(ledger_->key), u(ledger_->nameColumn),
+                                       u(ledger_->amountColumn), u(ledger_->table)));
+             !reader->eof(); reader->next()) {
             QStringList values;
             for (const char* column :
                  {"id", "conid", "name", "first", "fpje", "fkrq", "sbdh", "fph", "other"})
-                values << reader.text(column);
+                values << reader->text(column);
             rows << values.join(QLatin1Char('|'));
         }
         return rows;
@@ -250,15 +250,15 @@ class LedgersTest : public QObject {
     }
 
   private Q_SLOTS:
+    void initTestCase_data() { addEngineRows(); }
     void init() {
-        files_ = std::make_unique<ContractFileFixture>();
-        file_ = files_->newContractFile();
-        ContractFileFixture::execute(
-            file_, {"insert into htmain (conid,concode,conname) values (1,'0001','一号合同')",
-                    "insert into htmain (conid,concode,conname) values (2,'0002','二号合同')",
-                    "insert into htmain (conid,concode,conname) values (3,'0003','三号合同')"});
+        data_ = std::make_unique<EngineFixture>(currentEngine());
+        data_->executeOutside(
+            {"insert into htmain (conid,concode,conname) values (1,'0001','一号合同')",
+             "insert into htmain (conid,concode,conname) values (2,'0002','二号合同')",
+             "insert into htmain (conid,concode,conname) values (3,'0003','三号合同')"});
         desktop_ = std::make_unique<ScriptedDesktop>();
-        window_ = std::make_unique<Tmainf>(*desktop_, files_->programFolder());
+        window_ = std::make_unique<Tmainf>(*desktop_, data_->files().programFolder());
         window_->resize(1100, 750);
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
@@ -268,7 +268,7 @@ class LedgersTest : public QObject {
     void cleanup() {
         window_.reset();
         desktop_.reset();
-        files_.reset();
+        data_.reset();
     }
 
     // ------------------------------------------------------------ the list
@@ -583,8 +583,7 @@ class LedgersTest : public QObject {
     void savingAnEditOfAVanishedRecordIsReported() {
         openWith(threeAndOne(), 2);
         retype(edit(Name), QStringLiteral("改"));
-        ContractFileFixture::execute(file_,
-                                     {QStringLiteral("delete from %1").arg(u(ledger_->table))});
+        data_->executeOutside({QStringLiteral("delete from %1").arg(u(ledger_->table))});
 
         QTest::mouseClick(saveButton(), Qt::LeftButton);
         QCOMPARE(desktop_->messages.size(), 1);
@@ -671,10 +670,8 @@ class LedgersTest : public QObject {
     void refusedDeleteIsReported_data() { addLedgerRows(); }
     void refusedDeleteIsReported() {
         openWith(threeAndOne());
-        ContractFileFixture::execute(
-            file_, {QStringLiteral("create trigger keep before delete on %1 begin "
-                                   "select raise(abort, 'rows are kept'); end")
-                        .arg(u(ledger_->table))});
+        data_->refuseChanges(u(ledger_->table), QStringLiteral("delete"),
+                             QStringLiteral("rows are kept"));
         const QStringList before = fileRecords();
         clickRow(1);
         trigger(ledger_->deleteItem);
@@ -706,7 +703,7 @@ class LedgersTest : public QObject {
         trigger(ledger_->printItem);
         QVERIFY2(!previewTitle.isEmpty(), "no print preview was shown");
 
-        const QString target = files_->path("ledger.xlsx");
+        const QString target = data_->files().path("ledger.xlsx");
         desktop_->filesToSave.enqueue(target);
         trigger(ledger_->exportItem);
         QVERIFY2(desktop_->messages.isEmpty(), qPrintable(desktop_->messageTexts().join('\n')));

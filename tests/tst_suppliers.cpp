@@ -1,5 +1,6 @@
 // The supplier directory "供货单位信息": its list, its fields, adding, editing, deleting
-// and searching units, and the contract page's "单位名称" list after it closes.
+// and searching units, and the contract page's "单位名称" list after it closes; on a
+// contract file and on a server.
 #include <QAccessible>
 #include <QtTest>
 #include <QtWidgets>
@@ -8,6 +9,7 @@
 #include "ContractFileFixture.h"
 #include "ContractInfoPage.h"
 #include "ContractQuery.h"
+#include "EngineFixture.h"
 #include "ScriptedDesktop.h"
 #include "Tghdwform.h"
 #include "Tmainf.h"
@@ -51,15 +53,14 @@ const QStringList kSixUnits = {
 class SuppliersTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ContractFileFixture> fixture_;
-    QString file_;
+    std::unique_ptr<EngineFixture> data_;
     std::unique_ptr<ScriptedDesktop> desktop_;
     std::unique_ptr<CommandGuard> guard_;
     std::unique_ptr<ContractQuery> query_;
     std::unique_ptr<Tghdwform> dialog_;
 
     void openDialog(const QStringList& seed) {
-        ContractFileFixture::execute(file_, seed);
+        data_->executeOutside(seed);
         dialog_ = std::make_unique<Tghdwform>(*query_, *guard_);
         dialog_->show();
         if (!QTest::qWaitForWindowExposed(dialog_.get())) qFatal("the dialog did not show");
@@ -93,17 +94,16 @@ class SuppliersTest : public QObject {
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
-    // The units of the file, by id, every column in the insert statement's order.
+    // The units stored, by id, every column in the insert statement's order.
     QStringList stored() const {
-        ContractQuery reader;
-        reader.setContractFile(file_);
+        const auto reader = data_->openQuery();
         QStringList rows;
-        reader.RunQuery(QStringLiteral("select * from ghdwinfo order by id"));
-        for (; !reader.eof(); reader.next()) {
-            QStringList values{QString::number(reader.integer("id"))};
+        reader->RunQuery(QStringLiteral("select * from ghdwinfo order by id"));
+        for (; !reader->eof(); reader->next()) {
+            QStringList values{QString::number(reader->integer("id"))};
             for (const char* column :
                  {"dwmc", "dwdz", "dwxz", "lxr", "dh", "cz", "yb", "jsyh", "zh", "zzsh", "sdq"})
-                values << reader.text(column);
+                values << reader->text(column);
             rows << values.join(QLatin1Char('|'));
         }
         return rows;
@@ -115,20 +115,19 @@ class SuppliersTest : public QObject {
     }
 
   private Q_SLOTS:
+    void initTestCase_data() { addEngineRows(); }
     void init() {
-        fixture_ = std::make_unique<ContractFileFixture>();
-        file_ = fixture_->newContractFile();
+        data_ = std::make_unique<EngineFixture>(currentEngine());
         desktop_ = std::make_unique<ScriptedDesktop>();
         guard_ = std::make_unique<CommandGuard>(*desktop_, nullptr);
-        query_ = std::make_unique<ContractQuery>();
-        query_->setContractFile(file_);
+        query_ = data_->openQuery();
     }
     void cleanup() {
         dialog_.reset();
         query_.reset();
         guard_.reset();
         desktop_.reset();
-        fixture_.reset();
+        data_.reset();
     }
 
     // ------------------------------------------------------------ layout
@@ -325,7 +324,8 @@ class SuppliersTest : public QObject {
         QVERIFY(desktop_->messages.isEmpty());
         QCOMPARE(log.statements.first(),
                  "update ghdwinfo set dwmc='赵六',dwdz='张三地址',dwxz='',lxr='',dh='',cz='',yb='',"
-                 "jsyh='',zh='',zzsh='',sdq='上海' where id=1");
+                 "jsyh='',zh='',zzsh='',sdq='上海' where id=1" +
+                     data_->versionCheck(0));
         QStringList after = before;
         after[0] = QStringLiteral("1|赵六|张三地址|||||||||上海");
         QCOMPARE(stored(), after);
@@ -391,12 +391,9 @@ class SuppliersTest : public QObject {
     }
     void aFailedSaveIsReportedAndStaysArmed() {
         QFETCH(bool, insert);
-        openDialog(kSixUnits + QStringList{
-                                   "create trigger refuseInsert before insert on ghdwinfo when "
-                                   "new.dwmc='坏' begin select raise(abort, '拒绝'); end",
-                                   "create trigger refuseUpdate before update on ghdwinfo when "
-                                   "new.dwmc='坏' begin select raise(abort, '拒绝'); end",
-                               });
+        for (const char* change : {"insert", "update"})
+            data_->refuseChanges("ghdwinfo", change, "拒绝", "new.dwmc='坏'");
+        openDialog(kSixUnits);
         clickRow(3);
         if (insert) press("FlatButton1");
         retype(control("Edit1"), QStringLiteral("坏"));
@@ -477,8 +474,8 @@ class SuppliersTest : public QObject {
     }
 
     void aFailedDeleteIsReportedAndChangesNothing() {
-        openDialog(kSixUnits + QStringList{"create trigger refuse before delete on ghdwinfo "
-                                           "begin select raise(abort, '拒绝'); end"});
+        data_->refuseChanges("ghdwinfo", "delete", "拒绝");
+        openDialog(kSixUnits);
         clickRow(3);
         const QStringList before = stored();
         press("FlatButton3");
@@ -562,7 +559,7 @@ class SuppliersTest : public QObject {
 
     void aUnitThatCannotBeLoadedIsReportedAndNotShown() {
         openDialog(kSixUnits);
-        ContractFileFixture::execute(file_, {"delete from ghdwinfo where id=5"});
+        data_->executeOutside({"delete from ghdwinfo where id=5"});
         clickRow(3);  // 上海 阿里巴巴, gone behind the dialog's back
         QCOMPARE(desktop_->messages.size(), 1);
         QCOMPARE(desktop_->lastMessage().icon, MessageIcon::Error);
@@ -580,15 +577,15 @@ class SuppliersTest : public QObject {
     }
     void theCommandOpensTheDialogAndRefillsTheNameList() {
         QFETCH(QString, item);
-        ContractFileFixture::execute(file_, {unit(1, "北京", "张三"), unit(2, "上海", "阿里")});
+        data_->executeOutside({unit(1, "北京", "张三"), unit(2, "上海", "阿里")});
         ScriptedDesktop desktop;
-        Tmainf window(desktop, fixture_->programFolder());
+        Tmainf window(desktop, data_->files().programFolder());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        // Both wait for an open contract file; the menu item through its menu.
+        // Both wait for contracts to be open; the menu item through its menu.
         const QString gate = item == "TBItem14" ? QStringLiteral("TBSubmenuItem3") : item;
         QVERIFY(!window.findChild<QAction*>(gate)->isEnabled());
-        window.OpenContractFile(file_);
+        QVERIFY(data_->openIn(window, desktop));
         QVERIFY(window.findChild<QAction*>(gate)->isEnabled());
 
         bool edited = false;

@@ -1,5 +1,6 @@
 // The commands that change the hierarchy: the codes they give, the rows they write or
-// remove, their refusals, and a file left as it was when one of them fails.
+// remove, their refusals, and the data left as it was when one of them fails; on a contract
+// file and on a server.
 #include <QtTest>
 
 #include "ContractTreeFixture.h"
@@ -9,13 +10,16 @@ using Fixture = ContractTreeFixture;
 namespace {
 
 const QStringList kDependentTables = {"htfk", "htqtyj", "htsp", "httext", "htyj"};
+const QStringList kDependentKeys = {"fkid", "qtyjid", "spid", "id", "htyjid"};
 
-// One row in every dependent table for each contract id.
+// One row in every dependent table for each contract id, keyed by that id.
 QStringList dependentRows(const QList<int>& ids) {
     QStringList statements;
     for (int id : ids)
-        for (const QString& table : kDependentTables)
-            statements << QStringLiteral("insert into %1 (conid) values (%2)").arg(table).arg(id);
+        for (int t = 0; t < kDependentTables.size(); ++t)
+            statements << QStringLiteral("insert into %1 (%2,conid) values (%3,%3)")
+                              .arg(kDependentTables[t], kDependentKeys[t])
+                              .arg(id);
     return statements;
 }
 
@@ -54,6 +58,7 @@ void checkRebuilt(Fixture& f) {
 class TreeCommandsTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
+    void initTestCase_data() { addEngineRows(); }
     void addContract_data() {
         QTest::addColumn<QStringList>("seed");
         QTest::addColumn<QString>("added");  // "id:code"
@@ -158,7 +163,7 @@ class TreeCommandsTest : public QObject {
         QFETCH(QString, command);
         QFETCH(QString, message);
         Fixture f(seed);
-        const QByteArray before = fileBytes(f.file);
+        const QByteArray before = f.everything();
         if (!selected.isEmpty()) f.select(selected);
         if (command == "add") run(f, &ContractTree::addContract);
         if (command == "sub") run(f, &ContractTree::addSubContract);
@@ -166,7 +171,7 @@ class TreeCommandsTest : public QObject {
         if (command == "independent") run(f, &ContractTree::makeIndependent);
         if (command.startsWith("drop on ")) f.tree->TreeView1EndDrag(f.node(command.mid(8)));
         checkRefused(f, message);
-        QCOMPARE(fileBytes(f.file), before);
+        QCOMPARE(f.everything(), before);
     }
 
     void deleteTakesTheBranchWithItsRows_data() {
@@ -214,12 +219,12 @@ class TreeCommandsTest : public QObject {
 
     void declinedDeleteWritesNothing() {
         Fixture f(Fixture::contracts({"0002", "00020002"}));
-        const QByteArray before = fileBytes(f.file);
+        const QByteArray before = f.everything();
         f.select("0002");
         f.desktop.answers.enqueue(MessageAnswer::No);
         run(f, &ContractTree::deleteContract);
         QCOMPARE(f.desktop.messages.size(), 1);
-        QCOMPARE(fileBytes(f.file), before);
+        QCOMPARE(f.everything(), before);
         QCOMPARE(f.shape(), QStringLiteral("0002(00020002)"));
     }
 
@@ -232,7 +237,7 @@ class TreeCommandsTest : public QObject {
         run(f, &ContractTree::deleteContract);
         QCOMPARE(f.fileContracts(), QStringList({"1:0002", "3:0003"}));
 
-        ContractFileFixture::execute(f.file, {Fixture::contract(2, "0002")});
+        f.data.executeOutside({Fixture::contract(2, "0002")});
         f.tree->LoadContractTree();
         f.view()->setCurrentItem(f.view()->topLevelItem(1));
         f.tree->TreeView1EndDrag(f.node("0003"));
@@ -244,8 +249,8 @@ class TreeCommandsTest : public QObject {
         const qint64 big = (qint64(1) << 32) + 1;
         Fixture f({Fixture::contract(1, "0001"), Fixture::contract(big, "0002"),
                    Fixture::contract(big + 1, "00020002"),
-                   QStringLiteral("insert into htfk (conid) values (1)"),
-                   QStringLiteral("insert into htfk (conid) values (%1)").arg(big)});
+                   QStringLiteral("insert into htfk (fkid,conid) values (1,1)"),
+                   QStringLiteral("insert into htfk (fkid,conid) values (2,%1)").arg(big)});
         f.select("0002");
         QCOMPARE(f.tree->selectedRecord()->contractId, big);
 
@@ -259,8 +264,7 @@ class TreeCommandsTest : public QObject {
         run(f, &ContractTree::deleteContract);
         QCOMPARE(f.desktop.messages.size(), 1);  // the question only
         QCOMPARE(f.fileContracts(), QStringList({"1:0001", "4294967298:00010002"}));
-        f.query.RunQuery(QStringLiteral("select group_concat(conid) as ids from htfk"));
-        QCOMPARE(f.query.text("ids"), QStringLiteral("1"));
+        QCOMPARE(idsWithDependentRows(f), QList<int>{1});
         checkRebuilt(f);
     }
 
@@ -331,29 +335,31 @@ class TreeCommandsTest : public QObject {
         QCOMPARE(f.nodeListContracts(), f.fileContracts());
     }
 
-    // A statement that fails half way through a branch leaves the file as it was before
-    // the command, the error shown, and the tree rebuilt from the file.
+    // A statement that fails half way through a branch leaves the data as it was before
+    // the command, the error shown, and the tree rebuilt from what is stored.
     void failureHalfWayLeavesTheFileAsItWas_data() {
-        QTest::addColumn<QString>("trigger");
+        QTest::addColumn<QString>("table");  // refusing a change of contract 3's rows
+        QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("command");
-        QTest::newRow("delete") << "create trigger fail before delete on htsp when old.conid=3 "
-                                   "begin select raise(abort,'磁盘故障'); end"
+        QTest::newRow("delete") << "htsp"
+                                << "delete"
                                 << "delete";
-        QTest::newRow("move")
-            << "create trigger fail before update of concode on htmain when old.conid=3 "
-               "begin select raise(abort,'磁盘故障'); end"
-            << "move";
-        QTest::newRow("independent")
-            << "create trigger fail before update of concode on htmain when old.conid=3 "
-               "begin select raise(abort,'磁盘故障'); end"
-            << "independent";
+        QTest::newRow("move") << "htmain"
+                              << "update of concode"
+                              << "move";
+        QTest::newRow("independent") << "htmain"
+                                     << "update of concode"
+                                     << "independent";
     }
     void failureHalfWayLeavesTheFileAsItWas() {
-        QFETCH(QString, trigger);
+        QFETCH(QString, table);
+        QFETCH(QString, change);
         QFETCH(QString, command);
         Fixture f(
             Fixture::contracts({"0002", "00020002", "000200020002", "0002000200020002", "0003"}) +
-            dependentRows({1, 2, 3, 4, 5}) + QStringList{trigger});
+            dependentRows({1, 2, 3, 4, 5}));
+        f.data.refuseChanges(table, change, QStringLiteral("磁盘故障"),
+                             QStringLiteral("old.conid=3"));
         const QStringList before = f.fileRows();
         f.select("00020002");
         if (command == "delete") run(f, &ContractTree::deleteContract);

@@ -107,6 +107,7 @@ std::optional<QString> runStep(Fixture& f, const QString& step) {
 class TreeMatchesFileTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
+    void initTestCase_data() { addEngineRows(); }
     void afterEveryStep_data() {
         QTest::addColumn<QStringList>("steps");
         QTest::newRow("add, twice") << QStringList{"add", "add"};
@@ -165,11 +166,9 @@ class TreeMatchesFileTest : public QObject {
     }
     void failedCommandLeavesTheTreeAsTheFileIs() {
         QFETCH(QString, step);
-        Fixture f(seed() + QStringList{
-                               "create trigger fail before delete on htmain when old.conid=8 "
-                               "begin select raise(abort,'磁盘故障'); end",
-                               "create trigger fail2 before update of concode on htmain when "
-                               "old.conid=8 begin select raise(abort,'磁盘故障'); end"});
+        Fixture f(seed());
+        for (const char* change : {"delete", "update of concode"})
+            f.data.refuseChanges("htmain", change, "磁盘故障", "old.conid=8");
         const QStringList before = f.fileRows();
         f.tree->expandAll();
         runStep(f, step);
@@ -223,7 +222,7 @@ class TreeMatchesFileTest : public QObject {
         f.view()->editItem(f.nodeOfId(4));
         QVERIFY(f.view()->indexWidget(f.view()->currentIndex()));
 
-        ContractFileFixture::execute(f.file, change);
+        f.data.executeOutside(change);
         f.tree->followFile();
 
         QCOMPARE(Fixture::snapshot(*f.tree, false), f.freshLoad(QString(), false));

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sqlite3.h>
-
 #include <QStringList>
 #include <QTreeWidget>
 #include <QWidget>
@@ -12,23 +10,25 @@
 #include "ContractNode.h"
 #include "ContractQuery.h"
 #include "ContractTree.h"
+#include "EngineFixture.h"
 #include "NodeWalk.h"
 #include "ScriptedDesktop.h"
 
-// A contract file seeded with rows, and the contract tree over it, loaded.
+// Contracts seeded on the engine of the test's row (the test program adds the engine rows),
+// and the contract tree over them, loaded.
 struct ContractTreeFixture {
-    ContractFileFixture files;
-    QString file;
+    EngineFixture data{currentEngine()};
     ScriptedDesktop desktop;
     QWidget host;
-    ContractQuery query;
+    std::unique_ptr<ContractQuery> ownQuery;
+    ContractQuery& query;
     CommandGuard guard{desktop, &host};
     std::unique_ptr<ContractTree> tree;
 
-    explicit ContractTreeFixture(const QStringList& seed = {}) {
-        file = files.newContractFile();
-        if (!seed.isEmpty()) ContractFileFixture::execute(file, seed);
-        query.setContractFile(file);
+    explicit ContractTreeFixture(const QStringList& seed = {})
+        : ownQuery(seed.isEmpty() ? data.openQuery()
+                                  : (data.executeOutside(seed), data.openQuery())),
+          query(*ownQuery) {
         tree = std::make_unique<ContractTree>(query, desktop, guard, &host);
         tree->LoadContractTree();
     }
@@ -51,7 +51,7 @@ struct ContractTreeFixture {
         return QStringLiteral(
                    "with recursive n(i) as (select %1 union all select i+1 from n where i<%2) "
                    "insert into htmain (conid,concode,conname) "
-                   "select i-%1+%3, '%4'||substr('000'||i,-4), 'x' from n")
+                   "select i-%1+%3, '%4'||substr('000'||i,length('000'||i)-3), 'x' from n")
             .arg(first)
             .arg(last)
             .arg(firstId)
@@ -141,7 +141,7 @@ struct ContractTreeFixture {
         view()->setCurrentItem(item);
     }
 
-    // The contracts of the file as "id:code", by id.
+    // The contracts stored, as "id:code", by id.
     QStringList fileContracts() {
         QStringList rows;
         for (query.RunQuery(QStringLiteral("select conid,concode from htmain order by conid"));
@@ -160,30 +160,52 @@ struct ContractTreeFixture {
         for (const auto& [id, code] : rows) texts << QString::number(id) + QLatin1Char(':') + code;
         return texts;
     }
-    // Every row of every table, through a connection of its own: for "left as it was"
-    // checks, where the engine may still touch the file's header.
+    // Every row of every table (and on a server every piece of a stored file), through a
+    // connection of its own: for "left as it was" checks.
     QStringList fileRows() const {
+        static const QList<std::pair<QString, QString>> tables = {
+            {"htmain", "conid"}, {"httext", "id"},     {"htfk", "fkid"},  {"htsp", "spid"},
+            {"htyj", "htyjid"},  {"htqtyj", "qtyjid"}, {"infoset", "id"}, {"ghdwinfo", "id"}};
+        const auto reader = data.openQuery();
+        const auto columnsOf = [&](const QString& table) {
+            QStringList columns;
+            for (reader->RunQuery(
+                     data.onServer()
+                         ? QStringLiteral(
+                               "select column_name as name from information_schema.columns "
+                               "where table_name='%1' order by ordinal_position")
+                               .arg(table)
+                         : QStringLiteral("select name from pragma_table_info('%1') order by cid")
+                               .arg(table));
+                 !reader->eof(); reader->next())
+                columns << reader->text("name");
+            return columns;
+        };
+        QList<std::pair<QString, QString>> all = tables;
+        if (data.onServer())
+            all.append(
+                std::pair<QString, QString>("blobchunk", "owner_table,owner_id,owner_column,seq"));
         QStringList rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-        for (const char* table :
-             {"htmain", "httext", "htfk", "htsp", "htyj", "htqtyj", "infoset", "ghdwinfo"}) {
-            sqlite3_stmt* statement = nullptr;
-            sqlite3_prepare_v2(
-                db,
-                QByteArray("select * from ").append(table).append(" order by rowid").constData(),
-                -1, &statement, nullptr);
-            while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-                QStringList values{QString::fromLatin1(table)};
-                for (int i = 0; i < sqlite3_column_count(statement); ++i)
-                    values << QString::fromUtf8(
-                        reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
+        for (const auto& [table, key] : all) {
+            const QStringList columns = columnsOf(table);
+            for (reader->RunQuery(QStringLiteral("select * from %1 order by %2").arg(table, key));
+                 !reader->eof(); reader->next()) {
+                QStringList values{table};
+                for (const QString& column : columns) {
+                    const QByteArray name = column.toUtf8();
+                    values << (reader->isNull(name.constData()) ? QStringLiteral("(null)")
+                                                                : reader->text(name.constData()));
+                }
                 rows << values.join(QLatin1Char('|'));
             }
-            sqlite3_finalize(statement);
         }
-        sqlite3_close(db);
         return rows;
+    }
+    // What a command that writes nothing leaves exactly as it was: the contract file's
+    // bytes, or every row on a server.
+    QByteArray everything() const {
+        return data.onServer() ? fileRows().join(QLatin1Char('\n')).toUtf8()
+                               : fileBytes(data.place());
     }
 
     QStringList expandedCodes() const {
