@@ -69,13 +69,19 @@ bool NodeSortsBefore(QStringView codeA, qint64 idA, QStringView codeB, qint64 id
     return text != 0 ? text < 0 : idA < idB;
 }
 
-std::optional<QString> FirstFreeChildCode(const QString& prefix, const NextCodeInUse& next) {
-    for (int n = 2; n <= kLargestSibling; ++n) {
-        const QString candidate = prefix + FormatCodeSegment(n);
-        // Every code that starts with the candidate sorts at or after it, and before any
+std::optional<QString> FirstFreeChildCode(const QString& prefix, const NextCodesInUse& next) {
+    // Small first, as most levels have a free number early; larger while they do not.
+    int batch = 4;
+    for (int first = 2; first <= kLargestSibling; first += batch, batch = std::min(batch * 4, 256)) {
+        QStringList candidates;
+        for (int n = first; n < first + batch && n <= kLargestSibling; ++n)
+            candidates << prefix + FormatCodeSegment(n);
+        const std::vector<std::optional<QString>> codes = next(candidates);
+        // Every code that starts with a candidate sorts at or after it, and before any
         // code after it that does not; so the next code in use tells.
-        const std::optional<QString> code = next(candidate);
-        if (!code || !code->startsWith(candidate)) return candidate;
+        for (qsizetype i = 0; i < candidates.size(); ++i)
+            if (!codes[size_t(i)] || !codes[size_t(i)]->startsWith(candidates[i]))
+                return candidates[i];
     }
     return std::nullopt;
 }
@@ -83,10 +89,13 @@ std::optional<QString> FirstFreeChildCode(const QString& prefix, const NextCodeI
 std::optional<QString> FirstFreeChildCode(const QString& prefix, const QStringList& codes) {
     QStringList sorted = codes;
     std::sort(sorted.begin(), sorted.end());
-    return FirstFreeChildCode(prefix, [&sorted](const QString& from) -> std::optional<QString> {
-        const auto at = std::lower_bound(sorted.begin(), sorted.end(), from);
-        if (at == sorted.end()) return std::nullopt;
-        return *at;
+    return FirstFreeChildCode(prefix, [&sorted](const QStringList& from) {
+        std::vector<std::optional<QString>> next;
+        for (const QString& code : from) {
+            const auto at = std::lower_bound(sorted.begin(), sorted.end(), code);
+            next.push_back(at == sorted.end() ? std::nullopt : std::optional<QString>(*at));
+        }
+        return next;
     });
 }
 

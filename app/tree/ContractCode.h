@@ -5,6 +5,7 @@
 #include <QStringView>
 #include <functional>
 #include <optional>
+#include <vector>
 
 // The place of a contract in the hierarchy is its code: one 4-digit segment per level, a
 // child's code being its parent's code followed by the child's own segment. Sibling
@@ -44,15 +45,17 @@ bool IsWholeSegmentCode(QStringView code);
 // added to the tree later lands where a fresh load would place it.
 bool NodeSortsBefore(QStringView codeA, qint64 idA, QStringView codeB, qint64 idB);
 
-// The smallest code in use that is not smaller than `from` in text order, or nullopt:
-// how the allocation below asks for the codes of a list or of the contract file alike.
-using NextCodeInUse = std::function<std::optional<QString>(const QString& from)>;
+// For each code of `from`, the smallest code in use that is not smaller in text order, or
+// nullopt: how the allocation below asks for the codes of a list or of the contract file
+// alike, many at a time, as every question to a server is a round trip.
+using NextCodesInUse =
+    std::function<std::vector<std::optional<QString>>(const QStringList& from)>;
 
 // The code for a new child of `prefix` (the empty prefix for the top level): the
 // smallest sibling number from 2 upward whose code starts no code in use, so that
 // neither an existing contract nor a branch whose parent row is missing is taken over.
-// nullopt when every number up to 9999 is taken. Asks one question per number taken.
-std::optional<QString> FirstFreeChildCode(const QString& prefix, const NextCodeInUse& next);
+// nullopt when every number up to 9999 is taken. Asks about the numbers in batches.
+std::optional<QString> FirstFreeChildCode(const QString& prefix, const NextCodesInUse& next);
 std::optional<QString> FirstFreeChildCode(const QString& prefix, const QStringList& codes);
 
 // The largest top-level number in use, read from the first segment of every code so that

@@ -7,13 +7,6 @@
 #include "ContractQuery.h"
 #include "SqlLiteral.h"
 
-namespace {
-
-// Codes read per statement while looking for the largest top-level number from the end.
-constexpr int kPage = 64;
-
-}  // namespace
-
 qint64 LargestContractIdInFile(ContractQuery& query) {
     query.RunQuery(QStringLiteral("select max(conid) as largest from htmain"));
     const qint64 largest = query.eof() ? 0 : query.integer("largest");
@@ -24,24 +17,19 @@ qint64 LargestContractIdInFile(ContractQuery& query) {
 int LargestTopLevelNumberInFile(ContractQuery& query) {
     // In text order the codes that begin with a four-digit segment rise with that segment,
     // so the first of them from the end holds the largest. ':' follows '9'; codes that
-    // begin otherwise but sort among them ("9a", "12") are stepped over a page at a time.
+    // begin otherwise but sort among them ("9a", "12") are stepped over one at a time.
     QString below = QStringLiteral(":");
     for (;;) {
-        query.RunQuery(QStringLiteral("select concode from htmain where concode < ") %
-                       sql::textLiteral(below) %
-                       QStringLiteral(" order by concode desc limit ") % QString::number(kPage));
-        int rows = 0;
-        for (; !query.eof(); query.next(), ++rows) {
-            const QString code = query.text("concode");
-            if (const std::optional<int> n = SegmentValue(QStringView(code).left(
-                    contractcode::kSegmentLength))) {
-                query.close();
-                return std::max(1, *n);
-            }
-            below = code;
-        }
+        query.RunQuery(QStringLiteral("select max(concode) as code from htmain where concode < ") %
+                       sql::textLiteral(below));
+        const bool none = query.eof() || query.isNull("code");
+        const QString code = none ? QString() : query.text("code");
         query.close();
-        if (rows < kPage) return 1;
+        if (none) return 1;
+        if (const std::optional<int> n =
+                SegmentValue(QStringView(code).left(contractcode::kSegmentLength)))
+            return std::max(1, *n);
+        below = code;
     }
 }
 
@@ -59,12 +47,24 @@ NewContractRow InsertContractRow(ContractQuery& query, const QString& code, cons
 }
 
 std::optional<QString> FirstFreeChildCodeInFile(ContractQuery& query, const QString& prefix) {
-    return FirstFreeChildCode(prefix, [&query](const QString& from) -> std::optional<QString> {
-        query.RunQuery(QStringLiteral("select concode from htmain where concode >= ") %
-                       sql::textLiteral(from) % QStringLiteral(" order by concode limit 1"));
-        std::optional<QString> code;
-        if (!query.eof()) code = query.text("concode");
+    // One statement answers a whole batch: a column per candidate, each the first code
+    // at or after it. Asked as min(), which both engines answer from the code index; an
+    // "order by … limit 1" the server would answer by sorting the rest of the table.
+    return FirstFreeChildCode(prefix, [&query](const QStringList& from) {
+        QStringList columns;
+        for (int i = 0; i < from.size(); ++i)
+            columns << QStringLiteral("(select min(concode) from htmain where concode >= ") %
+                           sql::textLiteral(from[i]) % QStringLiteral(") as c") %
+                           QString::number(i);
+        query.RunQuery(QStringLiteral("select ") % columns.join(QLatin1Char(',')));
+        std::vector<std::optional<QString>> next;
+        for (int i = 0; i < from.size(); ++i) {
+            const QByteArray column = "c" + QByteArray::number(i);
+            next.push_back(query.isNull(column.constData())
+                               ? std::nullopt
+                               : std::optional<QString>(query.text(column.constData())));
+        }
         query.close();
-        return code;
+        return next;
     });
 }
