@@ -10,7 +10,6 @@
 // Each iteration selects the next of 64 contracts spread over the whole tree. The files
 // are made once per size in a fresh folder under $TMPDIR (or /tmp).
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <QApplication>
 #include <QDir>
@@ -23,7 +22,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ContractCode.h"
 #include "ContractTree.h"
 #include "Desktop.h"
 #include "Tmainf.h"
@@ -36,60 +34,12 @@ using namespace bench;
 constexpr int kRecordsPerLedger = 5;
 constexpr int kContractsSelected = 64;
 
-// Contracts in two levels: top-level contracts with up to 99 sub-contracts each.
-QString contractCode(int index) {
-    const int top = index / 100;
-    const int child = index % 100;
-    const QString parent = FormatCodeSegment(top + 2);
-    return child == 0 ? parent : parent + FormatCodeSegment(child + 1);
-}
-
 QString contractFile(int contracts) {
     static QMap<int, QString> made;
     if (made.contains(contracts)) return made.value(contracts);
     const QString path = workFolder().filePath(QStringLiteral("select-%1.pzq").arg(contracts));
-    copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), path);
-
-    sqlite3* db = openRaw(path);
-    exec(db, "pragma journal_mode=off");
-    exec(db, "pragma synchronous=off");
-    exec(db, "begin");
-
-    sqlite3_stmt* contract = prepare(
-        db,
-        "insert into htmain (conid,concode,conname,jiafang,yifang,kgrq,jgrq,cprq,qdrq,yfkrq,"
-        "jsrq,gdrq,htjk,yfjk,syjk) values (?,?,?,'甲方建设集团有限公司','乙方工程有限公司',"
-        "'2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15',"
-        "'2026-03-15',1500000,500000,1000000)");
-    for (int i = 0; i < contracts; ++i) {
-        sqlite3_bind_int(contract, 1, i + 1);
-        bindText(contract, 2, contractCode(i));
-        bindText(contract, 3, QStringLiteral("合同%1 施工总承包").arg(i + 1));
-        step(db, contract);
-    }
-    sqlite3_finalize(contract);
-
-    for (const char* sql :
-         {"insert into htfk (fkid,conid,fkname,fkje,fpje,fkrq,sbdh,fph,other) "
-          "values (?,?,?,?,?,'2026-03-15','SB-2026-0315','FP-00012345','第一行\r\n第二行')",
-          "insert into htsp (spid,conid,spname,spje,fpje,fkrq,sbdh,fph,other) "
-          "values (?,?,?,?,?,'2026-03-15','SB-2026-0315','FP-00012345','第一行\r\n第二行')"}) {
-        sqlite3_stmt* record = prepare(db, sql);
-        qint64 id = 0;
-        for (int round = 0; round < kRecordsPerLedger; ++round) {
-            for (int i = 0; i < contracts; ++i) {
-                sqlite3_bind_int64(record, 1, ++id);
-                sqlite3_bind_int(record, 2, i + 1);
-                bindText(record, 3, QStringLiteral("第%1期进度款").arg(round + 1));
-                sqlite3_bind_double(record, 4, 100000.1 * (round + 1));
-                sqlite3_bind_double(record, 5, 0.2 * (round + 1));
-                step(db, record);
-            }
-        }
-        sqlite3_finalize(record);
-    }
-    exec(db, "commit");
-    sqlite3_close(db);
+    makeContractsWithLedgers(QStringLiteral(VEMORA_TEMPLATE_PATH), path, contracts,
+                             kRecordsPerLedger);
     made.insert(contracts, path);
     return path;
 }

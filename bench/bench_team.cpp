@@ -198,56 +198,12 @@ constexpr int kContracts = 100000;
 constexpr int kRecordsPerLedger = 5;
 constexpr int kContractsSelected = 64;
 
-// Two levels: top-level contracts with up to 99 sub-contracts each.
-QString contractCode(int index) {
-    const QString parent = FormatCodeSegment(index / 100 + 2);
-    return index % 100 == 0 ? parent : parent + FormatCodeSegment(index % 100 + 1);
-}
-
-// The contract file of 100,000 contracts and 1,000,000 ledger rows, made once; a
-// contract's records lie far apart, as after years of use.
+// The contract file of 100,000 contracts and 1,000,000 ledger rows, made once.
 const QString& bigFile() {
     static const QString path = [] {
         const QString file = workPath(QStringLiteral("contracts-100000.pzq"));
-        copyTemplate(QStringLiteral(VEMORA_TEMPLATE_PATH), file);
-        sqlite3* db = openRaw(file);
-        exec(db, "pragma journal_mode=off");
-        exec(db, "pragma synchronous=off");
-        exec(db, "begin");
-        sqlite3_stmt* contract = prepare(
-            db,
-            "insert into htmain (conid,concode,conname,jiafang,yifang,kgrq,jgrq,cprq,qdrq,yfkrq,"
-            "jsrq,gdrq,htjk,yfjk,syjk) values (?,?,?,'甲方建设集团有限公司','乙方工程有限公司',"
-            "'2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15',"
-            "'2026-03-15',1500000,500000,1000000)");
-        for (int i = 0; i < kContracts; ++i) {
-            sqlite3_bind_int(contract, 1, i + 1);
-            bindText(contract, 2, contractCode(i));
-            bindText(contract, 3, QStringLiteral("合同%1 施工总承包").arg(i + 1));
-            step(db, contract);
-        }
-        sqlite3_finalize(contract);
-        for (const char* sql :
-             {"insert into htfk (fkid,conid,fkname,fkje,fpje,fkrq,sbdh,fph,other) "
-              "values (?,?,?,?,?,'2026-03-15','SB-2026-0315','FP-00012345','第一行\r\n第二行')",
-              "insert into htsp (spid,conid,spname,spje,fpje,fkrq,sbdh,fph,other) "
-              "values (?,?,?,?,?,'2026-03-15','SB-2026-0315','FP-00012345','第一行\r\n第二行')"}) {
-            sqlite3_stmt* record = prepare(db, sql);
-            qint64 id = 0;
-            for (int round = 0; round < kRecordsPerLedger; ++round) {
-                for (int i = 0; i < kContracts; ++i) {
-                    sqlite3_bind_int64(record, 1, ++id);
-                    sqlite3_bind_int(record, 2, i + 1);
-                    bindText(record, 3, QStringLiteral("第%1期进度款").arg(round + 1));
-                    sqlite3_bind_double(record, 4, 100000.1 * (round + 1));
-                    sqlite3_bind_double(record, 5, 0.2 * (round + 1));
-                    step(db, record);
-                }
-            }
-            sqlite3_finalize(record);
-        }
-        exec(db, "commit");
-        sqlite3_close(db);
+        makeContractsWithLedgers(QStringLiteral(VEMORA_TEMPLATE_PATH), file, kContracts,
+                                 kRecordsPerLedger);
         return file;
     }();
     return path;

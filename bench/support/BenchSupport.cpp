@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "ContractCode.h"
+
 namespace bench {
 
 void fail(const char* what, const QString& detail) {
@@ -88,6 +90,60 @@ PeakMemory::PeakMemory() {
     QFile reset(QStringLiteral("/proc/self/clear_refs"));
     if (reset.open(QIODevice::WriteOnly)) reset.write("5");
     startKiB_ = statusKiB("VmRSS:");
+}
+
+namespace {
+
+QString twoLevelCode(int index) {
+    const QString parent = FormatCodeSegment(index / 100 + 2);
+    return index % 100 == 0 ? parent : parent + FormatCodeSegment(index % 100 + 1);
+}
+
+}  // namespace
+
+void makeContractsWithLedgers(const QString& templatePath, const QString& path, int contracts,
+                              int recordsPerLedger) {
+    copyTemplate(templatePath, path);
+    sqlite3* db = openRaw(path);
+    exec(db, "pragma journal_mode=off");
+    exec(db, "pragma synchronous=off");
+    exec(db, "begin");
+
+    sqlite3_stmt* contract = prepare(
+        db,
+        "insert into htmain (conid,concode,conname,jiafang,yifang,kgrq,jgrq,cprq,qdrq,yfkrq,"
+        "jsrq,gdrq,htjk,yfjk,syjk) values (?,?,?,'甲方建设集团有限公司','乙方工程有限公司',"
+        "'2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15','2026-03-15',"
+        "'2026-03-15',1500000,500000,1000000)");
+    for (int i = 0; i < contracts; ++i) {
+        sqlite3_bind_int(contract, 1, i + 1);
+        bindText(contract, 2, twoLevelCode(i));
+        bindText(contract, 3, QStringLiteral("合同%1 施工总承包").arg(i + 1));
+        step(db, contract);
+    }
+    sqlite3_finalize(contract);
+
+    for (const char* sql :
+         {"insert into htfk (fkid,conid,fkname,fkje,fpje,fkrq,sbdh,fph,other) "
+          "values (?,?,?,?,?,'2026-03-15','SB-2026-0315','FP-00012345','第一行\r\n第二行')",
+          "insert into htsp (spid,conid,spname,spje,fpje,fkrq,sbdh,fph,other) "
+          "values (?,?,?,?,?,'2026-03-15','SB-2026-0315','FP-00012345','第一行\r\n第二行')"}) {
+        sqlite3_stmt* record = prepare(db, sql);
+        qint64 id = 0;
+        for (int round = 0; round < recordsPerLedger; ++round) {
+            for (int i = 0; i < contracts; ++i) {
+                sqlite3_bind_int64(record, 1, ++id);
+                sqlite3_bind_int(record, 2, i + 1);
+                bindText(record, 3, QStringLiteral("第%1期进度款").arg(round + 1));
+                sqlite3_bind_double(record, 4, 100000.1 * (round + 1));
+                sqlite3_bind_double(record, 5, 0.2 * (round + 1));
+                step(db, record);
+            }
+        }
+        sqlite3_finalize(record);
+    }
+    exec(db, "commit");
+    sqlite3_close(db);
 }
 
 double residentMiB() { return statusKiB("VmRSS:") / 1024; }

@@ -65,6 +65,13 @@ class PeakMemory {
     double startKiB_ = 0;
 };
 
+// A copy of the template at `path` holding `contracts` contracts in two levels (top-level
+// contracts with up to 99 sub-contracts each), each with `recordsPerLedger` payments and as
+// many claims. The records are stored round by round over all contracts, so that a
+// contract's records lie far apart in the file, as they do after years of use.
+void makeContractsWithLedgers(const QString& templatePath, const QString& path, int contracts,
+                              int recordsPerLedger);
+
 // The process's resident memory now, in MiB.
 double residentMiB();
 
