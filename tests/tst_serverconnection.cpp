@@ -160,6 +160,31 @@ private Q_SLOTS:
         other.commit();
     }
 
+    void refusedWritesSayWhy_data() {
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("headline");
+        QTest::newRow("role that may only read") << "role" << "没有权限执行此操作（服务器拒绝）";
+        QTest::newRow("read-only session") << "session" << "当前连接只允许读取，不能修改数据";
+    }
+    void refusedWritesSayWhy() {
+        QFETCH(QString, refusal);
+        QFETCH(QString, headline);
+        std::unique_ptr<ServerConnection> clerk;
+        if (refusal == "role") {
+            connection->execute("do $$ begin if not exists (select from pg_roles where rolname = 'reader') then "
+                                "create role reader login; end if; end $$");
+            connection->execute("grant select on t to reader");
+            clerk = std::make_unique<ServerConnection>(ThrowawayServer::instance().connectionString(database) +
+                                                       " user=reader");
+        } else {
+            clerk = std::make_unique<ServerConnection>(ThrowawayServer::instance().connectionString(database) +
+                                                       " options='-c default_transaction_read_only=on'");
+        }
+        QCOMPARE(value(*clerk, "select count(*) from t"), QStringLiteral("0"));
+        const QString error = errorOf([&] { clerk->execute("insert into t (id) values (1)"); });
+        QVERIFY2(error.startsWith(headline + QStringLiteral("：ERROR:")), qPrintable(error));
+    }
+
     void aLostConnectionIsToldAndTheNextStatementReconnects() {
         const QString pid = value(*connection, "select pg_backend_pid()");
         ServerConnection(ThrowawayServer::instance().connectionString(database))
