@@ -7,6 +7,9 @@
 #include <QtTest>
 
 #include "AppError.h"
+#include "BlobChunks.h"
+#include "BlobTransfer.h"
+#include "ContractQuery.h"
 #include "ServerConnection.h"
 #include "ServerSchema.h"
 #include "ServerStatementText.h"
@@ -157,6 +160,31 @@ private Q_SLOTS:
         other.commit();
     }
 
+    void refusedWritesSayWhy_data() {
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("headline");
+        QTest::newRow("role that may only read") << "role" << "没有权限执行此操作（服务器拒绝）";
+        QTest::newRow("read-only session") << "session" << "当前连接只允许读取，不能修改数据";
+    }
+    void refusedWritesSayWhy() {
+        QFETCH(QString, refusal);
+        QFETCH(QString, headline);
+        std::unique_ptr<ServerConnection> clerk;
+        if (refusal == "role") {
+            connection->execute("do $$ begin if not exists (select from pg_roles where rolname = 'reader') then "
+                                "create role reader login; end if; end $$");
+            connection->execute("grant select on t to reader");
+            clerk = std::make_unique<ServerConnection>(ThrowawayServer::instance().connectionString(database) +
+                                                       " user=reader");
+        } else {
+            clerk = std::make_unique<ServerConnection>(ThrowawayServer::instance().connectionString(database) +
+                                                       " options='-c default_transaction_read_only=on'");
+        }
+        QCOMPARE(value(*clerk, "select count(*) from t"), QStringLiteral("0"));
+        const QString error = errorOf([&] { clerk->execute("insert into t (id) values (1)"); });
+        QVERIFY2(error.startsWith(headline + QStringLiteral("：ERROR:")), qPrintable(error));
+    }
+
     void aLostConnectionIsToldAndTheNextStatementReconnects() {
         const QString pid = value(*connection, "select pg_backend_pid()");
         ServerConnection(ThrowawayServer::instance().connectionString(database))
@@ -212,6 +240,40 @@ private Q_SLOTS:
         QCOMPARE(value(*connection, "select count(*) from pg_tables where schemaname='public'"), QStringLiteral("1"));
         QVERIFY(errorOf([&] { verifyServerSchema(*connection); })
                     .startsWith(QStringLiteral("服务器上的数据库中没有合同数据表，不是合同数据库：") + database));
+    }
+
+    // A copy of a contract file writes its rows and the pieces of their files in one
+    // transaction: undone, it leaves no piece; committed, the query object reads the file
+    // back whole, whatever sizes the copy wrote in.
+    void storedFilesCopiedInPiecesComeBackWhole() {
+        connection->execute("drop table t");
+        createServerSchema(*connection);
+        QByteArray bytes(5 * kBlobChunkSize / 2 + 3, Qt::Uninitialized);
+        for (int i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7 + i / 4096);
+        const auto copy = [&] {
+            connection->execute("begin");
+            connection->execute("insert into httext (id,conid,textname,docfile) values ($1,$2,$3,$4)",
+                                {ServerParam::number(7), ServerParam::number(1), ServerParam::text("合同.doc"),
+                                 ServerParam::number(bytes.size())});
+            BlobChunkWriter pieces(*connection, "httext", 7, "docfile");
+            for (qint64 at = 0; at < bytes.size(); at += 300001)
+                pieces.write(bytes.constData() + at, qMin<qint64>(300001, bytes.size() - at));
+            QCOMPARE(pieces.finish(), qint64(bytes.size()));
+        };
+        copy();
+        connection->rollback();
+        QCOMPARE(value(*connection, "select count(*) from blobchunk"), QStringLiteral("0"));
+        copy();
+        connection->commit();
+        QCOMPARE(value(*connection, "select count(*) from blobchunk"), QStringLiteral("3"));
+
+        ContractQuery query;
+        query.connectToServer(ThrowawayServer::instance().connectionString(database));
+        QTemporaryDir folder;
+        ExtractBlobToFile(query, "httext", "id", 7, "docfile", folder.filePath("out.doc"));
+        QFile out(folder.filePath("out.doc"));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QVERIFY(out.readAll() == bytes);
     }
 
     void scriptsSplitAtTheirOwnSemicolons() {
