@@ -15,14 +15,10 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
-#include "ContractTree.h"
 #include "Desktop.h"
 #include "Tmainf.h"
 #include "BenchSupport.h"
@@ -32,7 +28,6 @@ namespace {
 using namespace bench;
 
 constexpr int kRecordsPerLedger = 5;
-constexpr int kContractsSelected = 64;
 
 QString contractFile(int contracts) {
     static QMap<int, QString> made;
@@ -44,17 +39,6 @@ QString contractFile(int contracts) {
     return path;
 }
 
-// Every node of the tree, parents before their children.
-std::vector<QTreeWidgetItem*> allNodes(QTreeWidget* view) {
-    std::vector<QTreeWidgetItem*> nodes;
-    for (int i = 0; i < view->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* top = view->topLevelItem(i);
-        nodes.push_back(top);
-        for (int c = 0; c < top->childCount(); ++c) nodes.push_back(top->child(c));
-    }
-    return nodes;
-}
-
 void selectContracts(benchmark::State& state, int contracts) {
     const QString path = contractFile(contracts);
     SilentDesktop desktop(true);
@@ -63,25 +47,7 @@ void selectContracts(benchmark::State& state, int contracts) {
     window.show();
     QCoreApplication::processEvents();
     window.OpenContractFile(path);
-    // The payment page is in view, so that its grid is laid out and painted too.
-    window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
-
-    const std::vector<QTreeWidgetItem*> nodes = allNodes(window.tree().view());
-    if (int(nodes.size()) != contracts) fail("the tree did not take every contract");
-    std::vector<QTreeWidgetItem*> chosen;
-    for (int i = 0; i < kContractsSelected; ++i)
-        chosen.push_back(nodes[(size_t(i) * 7919 + 13) % nodes.size()]);
-    // A person clicks nodes in view: the parents of the chosen ones are opened beforehand,
-    // as selecting a node in a closed branch opens it, once.
-    for (QTreeWidgetItem* node : chosen) window.tree().view()->setCurrentItem(node);
-    QCoreApplication::processEvents();
-
-    size_t next = 0;
-    for (auto _ : state) {
-        window.tree().view()->setCurrentItem(chosen[next]);
-        next = (next + 1) % chosen.size();
-        QCoreApplication::processEvents();
-    }
+    selectContractsInTurn(state, window, contracts);
     state.counters["contracts"] = contracts;
 }
 

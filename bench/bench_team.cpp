@@ -25,7 +25,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QWidget>
@@ -41,7 +40,6 @@
 #include "ContractQuery.h"
 #include "ContractTree.h"
 #include "ContractUpload.h"
-#include "NodeWalk.h"
 #include "ServerConnection.h"
 #include "ServerSchema.h"
 #include "ThrowawayServer.h"
@@ -196,7 +194,6 @@ void BM_Download(benchmark::State& state) {
 
 constexpr int kContracts = 100000;
 constexpr int kRecordsPerLedger = 5;
-constexpr int kContractsSelected = 64;
 
 // The contract file of 100,000 contracts and 1,000,000 ledger rows, made once.
 const QString& bigFile() {
@@ -273,25 +270,7 @@ void selectContracts(benchmark::State& state, bool onServer) {
     } else {
         window.OpenContractFile(bigFile());
     }
-    window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
-
-    std::vector<QTreeWidgetItem*> nodes;
-    visitNodesBelow(window.tree().view()->invisibleRootItem(),
-                    [&nodes](QTreeWidgetItem* item) { nodes.push_back(item); });
-    if (int(nodes.size()) != kContracts) fail("the tree did not take every contract");
-    std::vector<QTreeWidgetItem*> chosen;
-    for (int i = 0; i < kContractsSelected; ++i)
-        chosen.push_back(nodes[(size_t(i) * 7919 + 13) % nodes.size()]);
-    // Their branches are opened beforehand, as a clerk clicks nodes in view.
-    for (QTreeWidgetItem* node : chosen) window.tree().view()->setCurrentItem(node);
-    QCoreApplication::processEvents();
-
-    size_t next = 0;
-    for (auto _ : state) {
-        window.tree().view()->setCurrentItem(chosen[next]);
-        next = (next + 1) % chosen.size();
-        QCoreApplication::processEvents();
-    }
+    selectContractsInTurn(state, window, kContracts);
     state.counters["ledger_rows"] = 2.0 * kRecordsPerLedger * kContracts;
 }
 

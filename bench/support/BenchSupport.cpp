@@ -6,13 +6,19 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "ContractCode.h"
+#include "ContractTree.h"
+#include "NodeWalk.h"
+#include "Tmainf.h"
 
 namespace bench {
 
@@ -144,6 +150,25 @@ void makeContractsWithLedgers(const QString& templatePath, const QString& path, 
     }
     exec(db, "commit");
     sqlite3_close(db);
+}
+
+void selectContractsInTurn(benchmark::State& state, Tmainf& window, int contracts) {
+    window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
+    std::vector<QTreeWidgetItem*> nodes;
+    visitNodesBelow(window.tree().view()->invisibleRootItem(),
+                    [&nodes](QTreeWidgetItem* item) { nodes.push_back(item); });
+    if (int(nodes.size()) != contracts) fail("the tree did not take every contract");
+    std::vector<QTreeWidgetItem*> chosen;
+    for (size_t i = 0; i < 64; ++i) chosen.push_back(nodes[(i * 7919 + 13) % nodes.size()]);
+    for (QTreeWidgetItem* node : chosen) window.tree().view()->setCurrentItem(node);
+    QCoreApplication::processEvents();
+
+    size_t next = 0;
+    for (auto _ : state) {
+        window.tree().view()->setCurrentItem(chosen[next]);
+        next = (next + 1) % chosen.size();
+        QCoreApplication::processEvents();
+    }
 }
 
 double residentMiB() { return statusKiB("VmRSS:") / 1024; }

@@ -12,6 +12,7 @@
 #include "Desktop.h"
 
 class QTemporaryDir;
+class Tmainf;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -71,6 +72,12 @@ class PeakMemory {
 // contract's records lie far apart in the file, as they do after years of use.
 void makeContractsWithLedgers(const QString& templatePath, const QString& path, int contracts,
                               int recordsPerLedger);
+
+// The window's whole selection of a contract, timed: 64 contracts spread over the tree
+// (which must hold `contracts`), each selected in turn and the window's events run, the
+// payment page in view. Their branches are opened beforehand, once, as a clerk clicks
+// nodes in view.
+void selectContractsInTurn(benchmark::State& state, Tmainf& window, int contracts);
 
 // The process's resident memory now, in MiB.
 double residentMiB();
