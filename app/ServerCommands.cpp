@@ -28,6 +28,8 @@ class TransferDialog {
         dialog_.setWindowModality(Qt::WindowModal);
         dialog_.setAutoReset(false);
         dialog_.setMinimumDuration(0);
+        // Wide enough for the bar to show its progress at a glance.
+        dialog_.setMinimumWidth(dialog_.fontMetrics().horizontalAdvance(label) * 3);
     }
 
     TransferProgress report() {

@@ -31,6 +31,11 @@ ServerDialog::ServerDialog(const QString& caption, QWidget* parent) : QDialog(pa
     password_->setEchoMode(QLineEdit::Password);
     connection_ =
         field("serverConnection", QStringLiteral("service=contracts 或 host=… dbname=…"), this);
+    // A connection string is typed whole into one field; the others match it.
+    const int fieldWidth = fontMetrics().horizontalAdvance(
+        QStringLiteral("host=db.example.lan port=5432 dbname=contracts user=clerk1"));
+    for (QLineEdit* edit : {host_, port_, database_, user_, password_, connection_})
+        edit->setMinimumWidth(fieldWidth);
     form->addRow(QStringLiteral("主机:"), host_);
     form->addRow(QStringLiteral("端口:"), port_);
     form->addRow(QStringLiteral("数据库:"), database_);
