@@ -1,5 +1,7 @@
 #include "ContractNode.h"
 
+#include "ContractCode.h"
+
 ContractNode::ContractNode(crconname* record, const NodePictures* pictures)
     : QTreeWidgetItem(Type), record_(record), pictures_(pictures) {
     setText(0, record->contractName);
@@ -24,4 +26,8 @@ QVariant ContractNode::data(int column, int role) const {
 crconname* ContractNode::recordOf(const QTreeWidgetItem* item) {
     if (!item || item->type() != Type) return nullptr;
     return static_cast<const ContractNode*>(item)->record();
+}
+
+bool ContractNode::sortsBefore(const crconname& a, const crconname& b) {
+    return NodeSortsBefore(a.contractCode, a.contractId, b.contractCode, b.contractId);
 }

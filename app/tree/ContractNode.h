@@ -26,6 +26,8 @@ class ContractNode : public QTreeWidgetItem {
 
     // The record behind an item of the contract tree, or null.
     static crconname* recordOf(const QTreeWidgetItem* item);
+    // The display order of two records (NodeSortsBefore on their codes and ids).
+    static bool sortsBefore(const crconname& a, const crconname& b);
 
   private:
     crconname* record_;

@@ -107,9 +107,8 @@ void ContractTree::LoadContractTree() {
 
     // Parents before children, siblings by the number of their last segment; rows with
     // the same code by id, as the code index gives them.
-    std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
-        return NodeSortsBefore(a->contractCode, a->contractId, b->contractCode, b->contractId);
-    });
+    std::sort(records.begin(), records.end(),
+              [](const auto& a, const auto& b) { return ContractNode::sortsBefore(*a, *b); });
 
     // The nodes are hung together before any of them is in the view, and the view
     // takes the top level in one insertion: one model change instead of one per node.
@@ -207,24 +206,13 @@ void ContractTree::collapseAll() {
     allPicturesDue_ = true;
 }
 
-namespace {
-
-// A node and everything below it, parents before children.
-std::vector<ContractNode*> nodesOfBranch(ContractNode* top) {
+std::vector<ContractNode*> ContractTree::branchOf(ContractNode* top) {
     std::vector<ContractNode*> branch{top};
     visitNodesBelow(top, [&branch](QTreeWidgetItem* item) {
         branch.push_back(static_cast<ContractNode*>(item));
     });
     return branch;
 }
-
-bool sortsBefore(const crconname& a, const crconname& b) {
-    return NodeSortsBefore(a.contractCode, a.contractId, b.contractCode, b.contractId);
-}
-
-}  // namespace
-
-std::vector<ContractNode*> ContractTree::branchOf(ContractNode* top) { return nodesOfBranch(top); }
 
 void ContractTree::attachBranch(ContractNode* top) {
     // The commands hang in only codes that no node begins with, so nothing already in
@@ -237,13 +225,13 @@ void ContractTree::attachBranch(ContractNode* top) {
     int high = parent->childCount();
     while (low < high) {
         const int middle = low + (high - low) / 2;
-        if (sortsBefore(record, *ContractNode::recordOf(parent->child(middle))))
+        if (ContractNode::sortsBefore(record, *ContractNode::recordOf(parent->child(middle))))
             high = middle;
         else
             low = middle + 1;
     }
     parent->insertChild(low, top);
-    for (ContractNode* member : nodesOfBranch(top))
+    for (ContractNode* member : branchOf(top))
         if (!firstByCode_.contains(member->record()->contractCode))
             firstByCode_.insert(member->record()->contractCode, member);
 }
@@ -251,7 +239,7 @@ void ContractTree::attachBranch(ContractNode* top) {
 void ContractTree::detachBranch(ContractNode* top) {
     QTreeWidgetItem* parent = top->parent() ? top->parent() : view_->invisibleRootItem();
     const int row = parent->indexOfChild(top);
-    for (ContractNode* member : nodesOfBranch(top)) {
+    for (ContractNode* member : branchOf(top)) {
         const auto first = firstByCode_.constFind(member->record()->contractCode);
         if (first != firstByCode_.cend() && first.value() == member) firstByCode_.erase(first);
     }

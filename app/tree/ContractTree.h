@@ -88,7 +88,8 @@ class ContractTree : public QObject {
     ContractNode* parentFor(const QString& code) const;
     QWidget* messageParent() const;
     void refuse(const QString& text);
-    void DeleteContractRows(qint64 id);
+    // The rows of the contracts and of everything that belongs to them.
+    void DeleteContractRows(const std::vector<ContractNode*>& contracts);
     void moveBranch(ContractNode* source, const QString& target);
     // Moves the branch below `targetCode` (empty: to the top level) under the first free
     // number there; `whenFull` is the refusal when there is none.
@@ -122,6 +123,7 @@ class ContractTree : public QObject {
                           const std::vector<ContractNode*>& gone,
                           const std::vector<ContractNode*>& moved,
                           const std::vector<std::pair<qint64, const RowNow*>>& added) const;
+    // A node and everything below it, parents before children.
     static std::vector<ContractNode*> branchOf(ContractNode* top);
 
     ContractQuery& query_;

@@ -100,8 +100,7 @@ void ContractTree::followFile() {
     std::vector<ContractNode*> arriving = movedTops;
     for (const auto& [id, row] : added) arriving.push_back(newNode(id, row->code, row->name));
     std::sort(arriving.begin(), arriving.end(), [](const ContractNode* a, const ContractNode* b) {
-        return NodeSortsBefore(a->record()->contractCode, a->record()->contractId,
-                               b->record()->contractCode, b->record()->contractId);
+        return ContractNode::sortsBefore(*a->record(), *b->record());
     });
     for (ContractNode* top : arriving) attachBranch(top);
     // A selected contract that moved is the one the pages show: it stays selected without
