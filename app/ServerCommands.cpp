@@ -48,8 +48,7 @@ class TransferDialog {
 };
 
 void warn(Desktop& desktop, QWidget* parent, const QString& text) {
-    desktop.showMessage(parent,
-                        {text, QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
+    showWarning(desktop, parent, text, QStringLiteral("警告"));
 }
 
 void inform(Desktop& desktop, QWidget* parent, const QString& text) {

@@ -1,7 +1,6 @@
 #include "Tmainf.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -57,6 +56,7 @@ Tmainf::Tmainf(Desktop& desktop, const ProgramFolders& folders, QWidget* parent)
     : QMainWindow(parent),
       desktop_(desktop),
       programFolder_(folders.templateFolder),
+      templatePath_(folders.templatePath()),
       guard_(desktop, this),
       scratch_(folders.scratchBase),
       converter_(std::make_unique<LibreOfficeConverter>()) {
@@ -211,7 +211,7 @@ void Tmainf::TBItem25Click() {
     const QString chosen =
         desktop_.chooseFileToSave(this, {QStringLiteral("新建合同文件"), kContractFileFilter});
     if (chosen.isEmpty()) return;
-    const QString templatePath = QDir(programFolder_).filePath(QStringLiteral("temp.mdb"));
+    const QString& templatePath = templatePath_;
     const QString target = newContractFilePath(chosen);
 
     const bool replacing = QFileInfo::exists(target);
@@ -289,8 +289,7 @@ void Tmainf::connectToServerClick() {
         myquery.connectToServer(connectionString);
     } catch (const AppError& error) {
         // What was open stays open, and nothing of the window is refreshed.
-        desktop_.showMessage(
-            this, {error.text(), QStringLiteral("警告"), MessageIcon::Warning, MessageButtons::Ok});
+        showWarning(desktop_, this, error.text(), QStringLiteral("警告"));
         return;
     }
     listenToServer(connectionString);
@@ -333,7 +332,7 @@ void Tmainf::uploadToServerClick() { uploadToServer(this, myquery, desktop_); }
 
 void Tmainf::saveAsContractFileClick() {
     saveServerAsContractFile(this, myquery, desktop_,
-                             QDir(programFolder_).filePath(QStringLiteral("temp.mdb")));
+                             templatePath_);
 }
 
 // The caption names a database on a server; a read-only role is told in the status bar.

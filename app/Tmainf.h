@@ -106,6 +106,7 @@ private:
 
     Desktop& desktop_;
     QString programFolder_;
+    QString templatePath_;  // temp.mdb, from which new contract files are made
     ContractQuery myquery;
     CommandGuard guard_;
     ScratchFolder scratch_;

@@ -113,7 +113,8 @@ void ContractQuery::RunCommand(const QString& sql) {
     close();
     if (server_) {
         if (observer_) observer_(sql);
-        server_->execute(serverStatementText(sql));
+        // Only a select's order is rewritten; a command has no rows to order.
+        server_->execute(sql);
         changes_ = server_->rowsChanged();
         return;
     }

@@ -60,12 +60,13 @@ int RowVersion::update(ContractQuery& query, qint64 id, const QString& updateSql
     return query.changes();
 }
 
-void RowVersion::claim(ContractQuery& query, const QString& table, const QString& keyColumn) {
-    // Without a version there is nothing to hold, and on a contract file rewriting a row
-    // would carry its stored file through memory.
-    if (!version_) return;
-    update(query, id_,
+void RowVersion::claim(ContractQuery& query, const QString& table, const QString& keyColumn,
+                       qint64 id) {
+    // Without a version of this row there is nothing to hold, and on a contract file
+    // rewriting a row would carry its stored file through memory.
+    if (!version_ || id != id_) return;
+    update(query, id,
            QStringLiteral("update ") % table % QStringLiteral(" set ") % keyColumn %
                QLatin1Char('=') % keyColumn % QStringLiteral(" where ") % keyColumn %
-               QLatin1Char('=') % QString::number(id_));
+               QLatin1Char('=') % QString::number(id));
 }

@@ -17,10 +17,15 @@ public:
 
     // The version of the current row of the query's result, the row `id` of its table.
     static RowVersion ofCurrentRow(const ContractQuery& query, qint64 id);
-    // The version the row `id` of `table` has now (after a save of this program's own
-    // that the page did not make, such as a rename in the tree).
+    // The version the row `id` of `table` has now.
     static RowVersion read(ContractQuery& query, const QString& table, const QString& keyColumn,
                            qint64 id);
+    // After a save of the row made elsewhere in the program (a rename in the tree): one
+    // version on. Reading the row again instead would take on a save another clerk made in
+    // between, and the page would then save over it.
+    void countOwnSave() {
+        if (version_) ++*version_;
+    }
 
     // Runs `updateSql`, an update of the one row `id` whose text ends with its where clause.
     // When the version of that row is known and the row no longer has it, throws AppError
@@ -31,10 +36,9 @@ public:
     // For a save made of several statements: inside their transaction, refuses the save as
     // update() does when the row is no longer at its version, and otherwise counts the
     // row's version up and holds the row until the transaction ends.
-    void claim(ContractQuery& query, const QString& table, const QString& keyColumn);
+    void claim(ContractQuery& query, const QString& table, const QString& keyColumn, qint64 id);
 
     static const QString& conflictMessage();
-    qint64 id() const { return id_; }
 
 private:
     qint64 id_ = 0;

@@ -380,9 +380,7 @@ QString ContractInfoPage::contractNumber() const {
 
 void ContractInfoPage::setContractName(const QString& name) {
     setLineText(nameEdit_, name);
-    if (shown_.id() != 0)
-        shown_ = RowVersion::read(query_, QStringLiteral("htmain"), QStringLiteral("conid"),
-                                  shown_.id());
+    shown_.countOwnSave();
 }
 
 // ---------------------------------------------------------------- drop-down lists

@@ -35,8 +35,8 @@ class ContractInfoPage : public QWidget {
     QString contractName() const;
     // The contract number field (`Edit1`) as it reads now.
     QString contractNumber() const;
-    // The contract's name after the tree renamed it, which also made a new version of
-    // its row: the page goes on from that version.
+    // The contract's name after the tree renamed it, which also counted its row's version
+    // one on: the page goes on from there.
     void setContractName(const QString& name);
 
     // Refills the drop-downs: scope "all", "setinfo" or "ghdw"; any other scope does

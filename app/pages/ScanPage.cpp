@@ -314,6 +314,7 @@ void ScanPage::showCurrentRow() {
     const std::optional<qint64> id = rowId(grid_->currentRow());
     const std::optional<StoredScan> row = id ? readStoredScan(query_, spec_, *id) : std::nullopt;
     if (!row) {
+        shownVersion_ = RowVersion();
         dropPicture();
         return;
     }
@@ -417,7 +418,7 @@ void ScanPage::replacePicture() {
     {
         // The texts shown are saved only over the row they were read from.
         Transaction transaction(query_);
-        shownVersion_.claim(query_, spec_.table, spec_.idColumn);
+        shownVersion_.claim(query_, spec_.table, spec_.idColumn, *id);
         if (pendingFile_.isEmpty()) {
             UpdateKeepingBlob(query_, spec_.table, spec_.idColumn, *id, spec_.blobColumn, columns);
         } else {

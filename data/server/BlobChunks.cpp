@@ -33,7 +33,7 @@ void BlobChunkWriter::send() {
                          ServerParam::number(seq_), ServerParam::bytes(piece_)});
     ++seq_;
     written_ += piece_.size();
-    piece_.clear();  // keeps its room for the next piece
+    piece_.resize(0);  // keeps its room for the next piece (clear() would free it)
 }
 
 qint64 BlobChunkWriter::finish() {

@@ -10,6 +10,7 @@
 #include "ChineseCollation.h"
 #include "EngineError.h"
 #include "ServerConnection.h"
+#include "ServerRows.h"
 #include "ServerSchema.h"
 #include "Statement.h"
 #include "TemplateCopy.h"
@@ -45,14 +46,6 @@ class FreshFile {
     sqlite3* db_ = nullptr;
 };
 
-double serverDouble(const char* text) {
-    const QByteArray value(text);
-    if (value == "Infinity") return qInf();
-    if (value == "-Infinity") return -qInf();
-    if (value == "NaN") return qQNaN();
-    return value.toDouble();
-}
-
 // Binds one value of a server row, as text, to the file's statement by the column's kind.
 void bindServerValue(sqlite3_stmt* insert, int param, const pg_result* row, int column) {
     if (PQgetisnull(row, 0, column)) {
@@ -68,7 +61,7 @@ void bindServerValue(sqlite3_stmt* insert, int param, const pg_result* row, int 
             break;
         case kFloat4:
         case kFloat8:
-            sqlite3_bind_double(insert, param, serverDouble(text));
+            sqlite3_bind_double(insert, param, serverDouble(QByteArray(text)));
             break;
         default:
             sqlite3_bind_text(insert, param, text, PQgetlength(row, 0, column), SQLITE_TRANSIENT);

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "AppError.h"
 #include "BlobChunks.h"
 #include "BlobHandle.h"
 #include "ServerConnection.h"
@@ -28,7 +29,14 @@ ServerParam fileValue(sqlite3_stmt* row, int column) {
             return ServerParam::real(sqlite3_column_double(row, column));
         default: {
             const auto* bytes = static_cast<const char*>(sqlite3_column_blob(row, column));
-            return {QByteArray(bytes, sqlite3_column_bytes(row, column)), false, false};
+            const QByteArray value(bytes, sqlite3_column_bytes(row, column));
+            // A text goes to the server up to its first NUL; one holding a NUL would arrive
+            // cut short, so it is refused like any value the server cannot take.
+            if (value.contains('\0'))
+                throw AppError(QStringLiteral("合同文件中有服务器不能保存的数据"),
+                               QStringLiteral("%1 列含有空字符").arg(
+                                   QString::fromUtf8(sqlite3_column_name(row, column))));
+            return {value, false, false};
         }
     }
 }

@@ -50,17 +50,14 @@ ServerConnection::~ServerConnection() { PQfinish(connection_); }
 void ServerConnection::pinSettings() {
     // extra_float_digits=1 prints the shortest text that reads back as the same double, so
     // an amount comes back exactly as stored; the data layer shows it as the file does.
-    static const char* const settings[] = {
-        "set standard_conforming_strings = on",
-        "set extra_float_digits = 1",
-        "set lock_timeout = '5s'",
-        "set client_encoding = 'UTF8'",
-        "set client_min_messages = warning",
-    };
-    for (const char* sql : settings) {
-        PgResult result(PQexecParams(connection_, sql, 0, nullptr, nullptr, nullptr, nullptr, 0));
-        if (failed(result.get())) throw serverError(connection_, result.get());
-    }
+    // One statement, one round trip; the client encoding is set when connecting.
+    static const char* const sql =
+        "select set_config('standard_conforming_strings','on',false),"
+        "set_config('extra_float_digits','1',false),"
+        "set_config('lock_timeout','5s',false),"
+        "set_config('client_min_messages','warning',false)";
+    PgResult result(PQexecParams(connection_, sql, 0, nullptr, nullptr, nullptr, nullptr, 0));
+    if (failed(result.get())) throw serverError(connection_, result.get());
 }
 
 void ServerConnection::reopenIfLost() {

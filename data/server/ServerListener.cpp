@@ -65,12 +65,16 @@ void ServerListener::readNotifications() {
         if (notification->be_pid != own) others = true;
         PQfreemem(notification);
     }
-    if (others) quiet_->start();
+    // A change heard while the timer runs is covered when it fires: restarting it would
+    // put the report off for as long as another clerk keeps changing contracts.
+    if (others && !quiet_->isActive()) quiet_->start();
 }
 
 void ServerListener::lost() {
-    // The socket is closed: its notifier would fire without end.
-    delete notifier_;
+    // The socket is closed: its notifier would fire without end. It is the sender of the
+    // signal being handled, so it goes once that is over.
+    notifier_->setEnabled(false);
+    notifier_->deleteLater();
     notifier_ = nullptr;
     reconnect_->start();
 }

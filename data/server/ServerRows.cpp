@@ -23,6 +23,13 @@ QString fileEngineNumberText(double value) {
     return result;
 }
 
+double serverDouble(const QByteArray& text) {
+    if (text == "Infinity") return qInf();
+    if (text == "-Infinity") return -qInf();
+    if (text == "NaN") return qQNaN();
+    return text.toDouble();
+}
+
 ServerRows::ServerRows(ServerConnection& connection, const QString& sql) : connection_(connection) {
     connection_.startRows(sql);
 }
@@ -61,19 +68,19 @@ qint64 ServerRows::int64(int column) const {
     if (whole) return number;
     // A double (or a text holding one) becomes a whole number by cutting the fraction, and
     // one beyond the range of whole numbers stops at its end, as the file's engine does.
-    const double real = value.toDouble();
+    const double real = serverDouble(value);
     if (real <= double(std::numeric_limits<qint64>::min())) return std::numeric_limits<qint64>::min();
     if (real >= double(std::numeric_limits<qint64>::max())) return std::numeric_limits<qint64>::max();
     return qint64(real);
 }
 
-double ServerRows::real(int column) const { return bytes(column).toDouble(); }
+double ServerRows::real(int column) const { return serverDouble(bytes(column)); }
 
 QString ServerRows::text(int column) const {
     if (isNull(column)) return {};
     const Oid type = PQftype(row_.get(), column);
     const QByteArray value = bytes(column);
     if (type == kFloat8 || type == kFloat4 || (type == kNumeric && value.contains('.')))
-        return fileEngineNumberText(value.toDouble());
+        return fileEngineNumberText(serverDouble(value));
     return QString::fromUtf8(value);
 }

@@ -8,7 +8,8 @@ bool serverAllowsWriting(ServerConnection& connection) {
     PgResult result =
         connection.execute(QStringLiteral("select has_table_privilege('htmain', 'INSERT') and "
                                           "has_table_privilege('htmain', 'UPDATE') "
-                                          "and has_table_privilege('htmain', 'DELETE')"));
+                                          "and has_table_privilege('htmain', 'DELETE') "
+                                          "and not current_setting('transaction_read_only')::bool"));
     return QByteArray(PQgetvalue(result.get(), 0, 0)) == "t";
 }
 

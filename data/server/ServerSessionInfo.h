@@ -6,8 +6,9 @@ class ServerConnection;
 
 // What the window shows about the database it works on.
 
-// Whether the connection's role may change the contracts; a clerk who may only read gets
-// the program with its writing commands disabled.
+// Whether the connection may change the contracts: its role has the rights and the session
+// is not read-only (a standby server, default_transaction_read_only). A clerk who may only
+// read gets the program with its writing commands disabled.
 bool serverAllowsWriting(ServerConnection& connection);
 
 // The database and where it lives, for the window's caption: "contracts@db.lan", or

@@ -23,6 +23,8 @@ ThrowawayServer::ThrowawayServer() : folder_(QStringLiteral("/tmp/vpg-XXXXXX")) 
 bool ThrowawayServer::run(const QString& program, const QStringList& arguments, QString* output) const {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    // The folder is not ours to enter as postgres: run from one every user may.
+    process.setWorkingDirectory(QStringLiteral("/"));
     QStringList command = arguments;
     if (asPostgres_) {
         command.prepend(program);
@@ -33,8 +35,6 @@ bool ThrowawayServer::run(const QString& program, const QStringList& arguments, 
     } else {
         process.start(program, command);
     }
-    // The folder is not ours to enter as postgres: run from one every user may.
-    process.setWorkingDirectory(QStringLiteral("/"));
     const bool finished = process.waitForFinished(60000);
     if (output) *output = QString::fromLocal8Bit(process.readAll());
     return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
