@@ -10,6 +10,7 @@
 #include "ContractFileFixture.h"
 #include "ContractQuery.h"
 #include "EngineFixture.h"
+#include "ErrorText.h"
 #include "ScratchFolder.h"
 #include "ScratchFolderCheck.h"
 #include "ScriptedDesktop.h"
@@ -31,15 +32,6 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
-QString errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AppError& error) {
-        return error.text();
-    }
-    return QStringLiteral("(no error)");
 }
 
 constexpr qint64 kMiB = 1 << 20;

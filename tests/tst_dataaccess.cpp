@@ -9,24 +9,12 @@
 #include "ContractFileFixture.h"
 #include "ContractQuery.h"
 #include "EngineFixture.h"
+#include "ErrorText.h"
 #include "RecordAccess.h"
 #include "ServerConnection.h"
 #include "SqlLiteral.h"
 #include "ThrowawayServer.h"
 #include "Transaction.h"
-
-namespace {
-
-QString errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AppError& error) {
-        return error.text();
-    }
-    return QStringLiteral("(no error)");
-}
-
-}  // namespace
 
 class DataAccessTest : public QObject {
     Q_OBJECT

@@ -10,21 +10,13 @@
 #include "BlobChunks.h"
 #include "BlobTransfer.h"
 #include "ContractQuery.h"
+#include "ErrorText.h"
 #include "ServerConnection.h"
 #include "ServerSchema.h"
 #include "ServerStatementText.h"
 #include "ThrowawayServer.h"
 
 namespace {
-
-QString errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AppError& error) {
-        return error.text();
-    }
-    return QStringLiteral("(no error)");
-}
 
 QString value(ServerConnection& connection, const QString& sql) {
     PgResult result = connection.execute(sql);

@@ -12,6 +12,7 @@
 
 #include "ContractFileFixture.h"
 #include "ContractTree.h"
+#include "ContractTreeFixture.h"
 #include "ScriptedDesktop.h"
 #include "ServerAddress.h"
 #include "ServerConnection.h"
@@ -37,16 +38,6 @@ const QStringList kWritingPageControls = {
     "FlatButton5", "FlatButton12", "FlatButton6"};
 const QStringList kReadingCommands = {"TBItem19", "TBItem55", "exportRegisterItem",
                                       "saveAsContractFileItem"};
-
-QStringList treeTexts(QTreeWidget* view) {
-    QStringList texts;
-    std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* item) {
-        texts << item->text(0);
-        for (int i = 0; i < item->childCount(); ++i) walk(item->child(i));
-    };
-    for (int i = 0; i < view->topLevelItemCount(); ++i) walk(view->topLevelItem(i));
-    return texts;
-}
 
 }  // namespace
 

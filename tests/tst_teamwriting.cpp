@@ -15,8 +15,8 @@
 #include "ContractNode.h"
 #include "ContractQuery.h"
 #include "ContractTree.h"
+#include "ContractTreeFixture.h"
 #include "EngineFixture.h"
-#include "NodeWalk.h"
 #include "RecordAccess.h"
 #include "RowVersion.h"
 #include "ScriptedDesktop.h"
@@ -207,15 +207,9 @@ class TeamWritingTest : public QObject {
             tree.followFile();
         });
 
-        const auto names = [&] {
-            QStringList shown;
-            visitNodesBelow(tree.view()->invisibleRootItem(),
-                            [&](QTreeWidgetItem* item) { shown << item->text(0); });
-            return shown;
-        };
         data->executeOutside({"insert into htmain (conid,concode,conname) values (2,'0003','乙')",
                               "update htmain set conname='甲方合同' where conid=1"});
-        QTRY_COMPARE_WITH_TIMEOUT(names(), (QStringList{"甲方合同", "乙"}), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(treeTexts(tree.view()), (QStringList{"甲方合同", "乙"}), 1000);
 
         heard = 0;
         mine->RunCommand(QStringLiteral("update htmain set conname='自己改的' where conid=2"));

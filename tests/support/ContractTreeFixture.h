@@ -14,6 +14,14 @@
 #include "NodeWalk.h"
 #include "ScriptedDesktop.h"
 
+// The texts of every node of a tree, in display order.
+inline QStringList treeTexts(QTreeWidget* view) {
+    QStringList texts;
+    visitNodesBelow(view->invisibleRootItem(),
+                    [&texts](QTreeWidgetItem* item) { texts << item->text(0); });
+    return texts;
+}
+
 // Contracts seeded on the engine of the test's row (the test program adds the engine rows),
 // and the contract tree over them, loaded.
 struct ContractTreeFixture {
