@@ -120,7 +120,8 @@ CommandTable Tmainf::treeToolbarItems() {
     return items;
 }
 
-// The popup menu's items are enabled from the start and never disabled.
+// The popup menu's items are enabled from the start; those that write are disabled for a
+// server role that may only read.
 CommandTable Tmainf::treePopupItems() {
     return {
         item("TBItem32", QStringLiteral("新增"), kReady, [this] { TBItem31Click(); }),

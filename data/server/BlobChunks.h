@@ -47,8 +47,6 @@ public:
     BlobChunkReader& operator=(const BlobChunkReader&) = delete;
 
     bool rowExists() const { return rowExists_; }
-    bool hasFile() const { return hasFile_; }
-    qint64 size() const { return size_; }
     // The next piece; empty after the last. Throws AppError when the pieces do not add up
     // to the size.
     QByteArray next();

@@ -14,14 +14,16 @@ constexpr Oid kFloat4 = 700;
 constexpr Oid kFloat8 = 701;
 constexpr Oid kNumeric = 1700;
 
-}  // namespace
-
+// A double as the file's engine writes it as text: 15 significant digits, and a ".0" on
+// whole numbers.
 QString fileEngineNumberText(double value) {
     char* text = sqlite3_mprintf("%!.15g", value);
     const QString result = QString::fromLatin1(text);
     sqlite3_free(text);
     return result;
 }
+
+}  // namespace
 
 double serverDouble(const QByteArray& text) {
     if (text == "Infinity") return qInf();

@@ -31,9 +31,5 @@ private:
     mutable QHash<QByteArray, int> columns_;
 };
 
-// A double as the file's engine writes it as text: 15 significant digits, and a ".0" on
-// whole numbers.
-QString fileEngineNumberText(double value);
-
 // A double as the server writes it as text, "Infinity", "-Infinity" and "NaN" included.
 double serverDouble(const QByteArray& text);
